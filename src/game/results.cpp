@@ -1,0 +1,115 @@
+#include "game/results.h"
+
+#include <string_view>
+
+#include "console/clock.h"
+#include "console/errors.h"
+#include "console/input.h"
+#include "console/numbers.h"
+#include "console/screen.h"
+#include "console/startup.h"
+
+namespace kippfeld::game {
+
+namespace {
+
+// Code page 850: 0x9A is the capital U umlaut, 0xFC the superscript three and
+// 0x81 the small u umlaut. "Zeit" starts at column 30, "Z\xFC\x81ge" at 48.
+constexpr std::string_view kHeading =
+    "    \x9A"
+    "bung                    Zeit (sec.)       Z\xFC\x81ge";
+constexpr std::string_view kEntryText = ". Aufgabe ";
+constexpr std::string_view kTotalText = "  gesammt :";
+constexpr std::string_view kMinutesText = " Min. ";
+constexpr std::string_view kSecondsText = " Sec.";
+
+constexpr int kStoredDigits = 7;     // values read from a float variable
+constexpr int kComputedDigits = 15;  // values computed on the spot
+constexpr int kMovesColumn = 49;
+constexpr int kTimeColumn = 35;
+
+// The player needs this long to see the table before an input may end the
+// program.
+constexpr int kGraceMilliseconds = 500;
+constexpr int kGraceStep = 100;
+
+// The stored time cut down to tenths. A float holds a whole number of tenths
+// only approximately, often just below it (12.2 is stored as 12.1999998), and
+// cutting that raw value would list most times one tenth short at any hour.
+// So the cut is made at the float's own seven-digit value; a real shortfall,
+// such as the start mark's coarse resolution late in the day, still shows.
+// The result stays long double: rounded to float first, a listed 12.2 would
+// be written as 12.1999998092651.
+long double ListedTime(float seconds) {
+  long double value = console::ParseNumber(console::FormatNumber(seconds, kStoredDigits));
+  return console::Floor(10 * value) / 10;
+}
+
+void DrainInput() {
+  while (!console::PollInput().empty()) {
+  }
+}
+
+// Throws away what is already queued (the release of the double click that
+// completed task 12, a second ESC, a key typed during the last OK signal) and
+// whatever comes in the first half second. Without this the final wait takes
+// such input at once and the table vanishes before it was ever seen.
+void IgnoreEarlyInput() {
+  DrainInput();
+  for (int waited = 0; waited < kGraceMilliseconds; waited += kGraceStep) {
+    console::Pause(kGraceStep);
+    DrainInput();
+  }
+}
+
+}  // namespace
+
+void ShowResults(GameSession& session) {
+  console::ClearScreen();
+  console::NewLine();
+  console::WriteText(kHeading);
+  console::NewLine();
+  console::NewLine();
+  for (int k = 0; k < kEntryCount; ++k) {
+    console::WriteNumber(k, kStoredDigits);
+    console::WriteText(kEntryText);
+    console::WriteText(session.catalogue.names[k]);
+    console::WriteNumber(ListedTime(session.taskTimes[k]), kComputedDigits);
+    // A long name with a long time ends past this column: the count then
+    // goes onto the next row and every later row moves down by one.
+    console::TabTo(kMovesColumn);
+    console::WriteNumber(session.taskMoves[k], kStoredDigits);
+    console::NewLine();
+    console::CheckError();
+  }
+
+  // Practice (entry 0) has no time of its own. The sum is rounded to float
+  // after each addition.
+  float total = 0;
+  for (int k = 1; k <= kTaskCount; ++k) {
+    total = static_cast<float>(total + ListedTime(session.taskTimes[k]));
+  }
+
+  console::NewLine();
+  console::WriteText(kTotalText);
+  console::TabTo(kMovesColumn);
+  console::WriteNumber(session.moveTotal, kStoredDigits);
+  console::NewLine();
+
+  // Minutes are floored before the seconds are rounded, so a remainder of
+  // 59.5 s or more reads 60 seconds without raising the minutes.
+  console::TabTo(kTimeColumn);
+  long double minutes = console::Floor(static_cast<long double>(total) / 60);
+  console::WriteNumber(minutes, kComputedDigits);
+  console::WriteText(kMinutesText);
+  console::WriteNumber(console::RoundTo(total - 60 * minutes, 0), kComputedDigits);
+  console::WriteText(kSecondsText);
+  console::NewLine();
+  console::CheckError();
+
+  IgnoreEarlyInput();
+  WaitForInput(session, false);
+  console::EndProgram(0);
+}
+
+}  // namespace kippfeld::game

@@ -1,0 +1,131 @@
+#include "game/screens.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "console/clock.h"
+#include "console/screen.h"
+
+namespace kippfeld::game {
+
+namespace {
+
+// The introduction, one text per screen row from row 1; an empty text is a
+// bare new line. Bytes are code page 850: 0x84 is the small a umlaut, 0x81
+// the small u umlaut, 0xFC the superscript three. Escapes stand in literals
+// of their own where the next letter is a hex digit ("\x81ben" would be one
+// escape). The example picture is task 11's, at columns 9, 17 and 25.
+constexpr std::array<std::string_view, 23> kIntroductionRows = {
+    "",
+    "        Spielfeld:",
+    "",
+    "",
+    "        0       0       1",
+    "",
+    "        0       1       0",
+    "",
+    "        1       0       0",
+    "",
+    "",
+    " erreiche geforderte Bilder (12 stk.):",
+    "  z.B. alles 1, alles ausser mitte 0, nur mittelfeld 1....",
+    "",
+    " Funktionen:",
+    " Eckpunkte              \x84ndern sich und alle benachbarten felder",
+    " Mittelpunkt            \x84ndert sich und diagonale felder",
+    " mittlere Randfelder    \x84ndern sich und Horiz./Vert. benachbarte Felder",
+    "",
+    " umwandlungsfelder sind Farblich gekennzeichnet",
+    " \xFC"
+    "\x81"
+    "ben sie erst solange sie wollen, dann mit Taste P Test beginnen",
+    "",
+    "  Abbruch jederzeit mit ESC",
+};
+
+constexpr std::int32_t kLightGrey = 7;
+constexpr std::int32_t kBlack = 0;
+constexpr std::int32_t kKeepColour = -1;  // out of 0..15: SetColour keeps it
+
+// Digits of game numbers held in single-precision variables, and of
+// computed values (the shown digit is an absolute value).
+constexpr int kVariableDigits = 7;
+constexpr int kComputedDigits = 15;
+
+constexpr std::int32_t kStatusRow = 16;
+constexpr std::int32_t kMoveRow = 18;
+constexpr std::int32_t kStatusColumn = 5;
+constexpr std::int32_t kOkPauseMs = 2000;
+
+// The board is drawn from the top-left cell, so cell numbers run backwards.
+constexpr std::array<int, 9> kDrawingOrder = {9, 8, 7, 6, 5, 4, 3, 2, 1};
+
+std::int32_t ScreenCoordinate(float value) {
+  return static_cast<std::int32_t>(std::lrint(value));
+}
+
+}  // namespace
+
+void DrawIntroduction() {
+  // No colour is set here: the introduction shows in the colours in force
+  // since start-up.
+  console::ClearScreen();
+  for (std::string_view row : kIntroductionRows) {
+    console::WriteText(row);
+    console::NewLine();
+  }
+}
+
+void DrawPlayingScreen(const Board& board, const Cursor& cursor) {
+  console::SetColour(kLightGrey, kBlack, 0);
+  console::ClearScreen();
+  for (int i = 0; i < 5; ++i) console::NewLine();
+  const HighlightColours highlight = ComputeHighlightColours(cursor.positionCode);
+  for (int cell : kDrawingOrder) {
+    const float colour = highlight.colours[static_cast<std::size_t>(cell)];
+    console::SetColour(ScreenCoordinate(colour), kKeepColour, 0);
+    console::WriteText("       ");
+    console::WriteNumber(ShownDigit(board, cell), kComputedDigits);
+    // Rows 7 and 9 stay empty, so the digits land on rows 6, 8 and 10.
+    if (cell == 7 || cell == 4) {
+      console::NewLine();
+      console::NewLine();
+    }
+  }
+  console::SetColour(kLightGrey, kBlack, 0);
+}
+
+void ShowOkSignal() {
+  console::MoveTo(kStatusRow, 1);
+  console::WriteText(" OK");
+  console::Pause(kOkPauseMs);
+  console::MoveTo(kStatusRow, 1);
+  console::WriteText("   ");
+}
+
+void WriteStatusLines(float currentTask, std::string_view taskName, float moveTotal,
+                      float taskMoves) {
+  console::MoveTo(kStatusRow, kStatusColumn);
+  console::WriteText(" Aufgabe ");
+  console::WriteNumber(currentTask, kVariableDigits);
+  console::WriteText(" : ");
+  console::WriteText(taskName);
+  console::NewLine();
+
+  console::MoveTo(kMoveRow, kStatusColumn);
+  console::WriteText(" Zug Nr. ");
+  console::WriteNumber(moveTotal, kVariableDigits);
+  // The print zone keeps the task's count at column 29 however wide the
+  // total grows (up to seven digits).
+  console::NextPrintZone();
+  console::WriteNumber(taskMoves, kVariableDigits);
+  console::NewLine();
+}
+
+void PlaceCursor(const Cursor& cursor) {
+  console::MoveTo(ScreenCoordinate(cursor.row), ScreenCoordinate(cursor.column));
+}
+
+}  // namespace kippfeld::game
