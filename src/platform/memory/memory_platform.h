@@ -111,7 +111,6 @@ class MemoryPlatform : public Platform {
   bool standardErrorIsConsole = true;
   bool consoleInputExists = true;
   bool cursorShapeReadable = true;
-  CursorShape consoleCursor{25, true};
   StartInfo startInfo;
   std::string commandLine = "kippfeld.exe";
   Handle SelectedOutput() const { return selectedOutput_; }
