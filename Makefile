@@ -1,9 +1,18 @@
-# A thin wrapper over CMake. Everything builds in build/.
+# A thin wrapper over CMake. Everything builds in build/; the Windows cross
+# build in build-windows/.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_decoder fuzz_console
+BENCH_BUILD ?= build-bench
 
-.PHONY: play test build bootstrap sanitize clean
+WINDOWS_BUILD ?= build-windows
+WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
+	-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+
+.PHONY: play test build bootstrap sanitize fuzz bench memcheck clean windows test-windows
 
 play: bootstrap
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
@@ -23,8 +32,64 @@ sanitize: bootstrap
 	cmake --build build-sanitize -j $(JOBS)
 	ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
 
+# Windows: one static kippfeld.exe, cross-built with mingw-w64.
+windows:
+	@scripts/bootstrap windows
+	$(WINDOWS_CONFIGURE)
+	cmake --build $(WINDOWS_BUILD) --target kippfeld -j $(JOBS)
+
+# The unit and game tests and the native console's tests, cross-built and
+# run under wine.
+test-windows:
+	@scripts/bootstrap windows
+	$(WINDOWS_CONFIGURE)
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
+
+# Each libFuzzer target for FUZZ_SECONDS, starting from a fresh copy of its
+# seed corpus in $(FUZZ_BUILD)/corpus, so that what a run finds stays out of
+# the tree. A failing input is kept in $(FUZZ_BUILD)/artifacts; rerun it with
+# $(FUZZ_BUILD)/fuzz/<target> <file>.
+fuzz:
+	@scripts/bootstrap fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ \
+		-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIPPFELD_FUZZ=ON -DKIPPFELD_TESTS=OFF $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(FUZZ_BUILD) --target $(FUZZ_TARGETS) -j $(JOBS)
+	@set -e; mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts; \
+	for target in $(FUZZ_TARGETS); do \
+	  rm -rf $(FUZZ_BUILD)/corpus/$$target; \
+	  cp -R fuzz/corpus/$$target $(FUZZ_BUILD)/corpus/$$target; \
+	  echo "fuzz: $$target for $(FUZZ_SECONDS) s (log: $(FUZZ_BUILD)/$$target.log)"; \
+	  $(FUZZ_BUILD)/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$target- $(FUZZ_BUILD)/corpus/$$target \
+	    >$(FUZZ_BUILD)/$$target.log 2>&1 || { tail -n 60 $(FUZZ_BUILD)/$$target.log; exit 1; }; \
+	  grep -E '^Done|number_of_executed_units|new_units_added' $(FUZZ_BUILD)/$$target.log; \
+	done
+
+# The figures of BENCHMARKS.md, in Release: the Google Benchmark programs,
+# then the real binary's cost in a pty.
+bench:
+	@scripts/bootstrap bench
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKIPPFELD_BENCH=ON $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BENCH_BUILD) --target kippfeld_bench kippfeld -j $(JOBS)
+	./$(BENCH_BUILD)/bench/kippfeld_bench
+	bench/terminal_cost $(BENCH_BUILD)/src/kippfeld
+
+# valgrind memcheck over whole scripted games (the game flow tests) and the
+# input floods: any error or leak fails.
+MEMCHECK_TESTS = flow_test stress_test
+memcheck:
+	@scripts/bootstrap bench
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD) --target $(MEMCHECK_TESTS) -j $(JOBS)
+	@set -e; for test in $(MEMCHECK_TESTS); do \
+	  valgrind --quiet --leak-check=full --errors-for-leak-kinds=definite,indirect,possible \
+	    --error-exitcode=1 ./$(BUILD)/tests/$$test --gtest_brief=1; \
+	  echo "memcheck: $$test: no errors, no leaks"; \
+	done
+
 bootstrap:
 	@scripts/bootstrap
 
 clean:
-	rm -rf $(BUILD) build-sanitize
+	rm -rf $(BUILD) build-sanitize $(FUZZ_BUILD) $(BENCH_BUILD) $(WINDOWS_BUILD)

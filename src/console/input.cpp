@@ -81,10 +81,10 @@ std::optional<std::string> ClassifyKey(const InputRecord& record) {
     return std::string(1, static_cast<char>(CorrectCapsLock(c, scan, state)));
   }
   if (scan == 1) {
-    // A lone Esc without a character: kept as the console layer always
-    // treated it, 27 only under Caps Lock. Consoles normally deliver Esc with
-    // character 27, which the branch above returns unchanged.
-    return std::string(1, (state & platform::kCapsLockOn) != 0 ? '\x1B' : '\0');
+    // Esc delivered without its character (some consoles do, wine's among
+    // them) is still Esc. Turning it into the byte 0 unless Caps Lock is on
+    // would make the game's one way out dead on such a console.
+    return std::string(1, '\x1B');
   }
   for (std::uint8_t modifier : kModifierScanCodes)
     if (scan == modifier) return std::nullopt;

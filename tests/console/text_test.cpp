@@ -11,6 +11,10 @@
 #include "console/state.h"
 #include "platform/memory/memory_platform.h"
 
+// The replacement pair below allocates with malloc and frees with free; GCC
+// cannot see that they match once operator delete is inlined.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
 // Allocation can be made to fail on demand, so that the out-of-memory path
 // of the string operations runs for real.
 namespace {

@@ -1,7 +1,250 @@
+#include "platform/terminal/terminal_platform.h"
+
+#include <sys/ioctl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
 #include "platform/backend.h"
+#include "platform/terminal/terminal_lifecycle.h"
 
 namespace kippfeld::platform {
 
-std::unique_ptr<Platform> OpenConsolePlatform() { return nullptr; }
+namespace {
+
+// The exit handler's way to the one platform of the process.
+TerminalPlatform* gLivePlatform = nullptr;
+
+void ShutdownAtExit() {
+  if (gLivePlatform != nullptr) gLivePlatform->Shutdown();
+}
+
+}  // namespace
+
+std::unique_ptr<Platform> OpenConsolePlatform() {
+  int fd = OpenTerminal();
+  if (fd < 0) {
+    std::fputs(
+        "kippfeld: no terminal to play on (/dev/tty cannot be opened and neither "
+        "standard output nor standard error is a terminal)\n",
+        stderr);
+    return nullptr;
+  }
+  std::string error;
+  std::unique_ptr<TerminalPlatform> platform = TerminalPlatform::Open(fd, error);
+  if (!platform) {
+    std::fprintf(stderr, "kippfeld: %s\n", error.c_str());
+    return nullptr;
+  }
+  return platform;
+}
+
+std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string& error) {
+  // Saved and guarded before curses changes anything, so that even a crash
+  // inside newterm gives the settings back.
+  SaveTerminalSettings(fd);
+  InstallSignalHandlers();
+  std::unique_ptr<TerminalPlatform> platform(new TerminalPlatform(fd));
+  if (!platform->screen_.Open(fd, error)) {
+    close(fd);
+    platform->fd_ = -1;
+    platform->shutDown_ = true;
+    return nullptr;
+  }
+  ArmEmergencyReset(
+      "\x18" /* CAN: ends any sequence cut off mid-way */
+      "\x1b[?1006l\x1b[?1003l\x1b[?1000l" +
+      platform->screen_.ResetString());
+  platform->buffer_.Resize(platform->screen_.Width(), platform->screen_.Height());
+  platform->decoder_.SetScreenSize(platform->buffer_.Width(), platform->buffer_.Height());
+  gLivePlatform = platform.get();
+  std::atexit(ShutdownAtExit);
+  return platform;
+}
+
+TerminalPlatform::TerminalPlatform(int fd) : fd_(fd) {}
+
+TerminalPlatform::~TerminalPlatform() {
+  Shutdown();
+  if (gLivePlatform == this) gLivePlatform = nullptr;
+}
+
+void TerminalPlatform::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  if (!closed_) {
+    Present();
+    SetMouseModes(false);
+  }
+  screen_.Close();
+  RestoreTerminalSettings();
+  DisarmEmergencyReset();
+  close(fd_);
+  fd_ = -1;
+}
+
+void TerminalPlatform::Sync() {
+  if (shutDown_ || !TakeResize()) return;
+  winsize size{};
+  if (ioctl(fd_, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) return;
+  screen_.Resize(size.ws_col, size.ws_row);
+  // Curses may refuse a size; the buffer follows what curses took, so the
+  // two never disagree about which cells exist.
+  buffer_.Resize(screen_.Width(), screen_.Height());
+  decoder_.SetScreenSize(buffer_.Width(), buffer_.Height());
+  cursorX_ = std::min(cursorX_, buffer_.Width() - 1);
+  cursorY_ = std::min(cursorY_, buffer_.Height() - 1);
+  dirty_ = true;
+}
+
+void TerminalPlatform::Present() {
+  if (!dirty_ || shutDown_ || closed_) return;
+  screen_.Present(buffer_, cursorX_, cursorY_, shape_);
+  dirty_ = false;
+}
+
+bool TerminalPlatform::GetBufferInfo(BufferInfo& info) {
+  Sync();
+  info = {buffer_.Width(), buffer_.Height(), cursorX_, cursorY_, buffer_.Width(), buffer_.Height()};
+  return true;
+}
+
+void TerminalPlatform::WriteCells(int x, int y, const Cell* cells, int count) {
+  Sync();
+  buffer_.Write(x, y, cells, count);
+  dirty_ = true;
+}
+
+void TerminalPlatform::ScrollUp(Cell fill) {
+  Sync();
+  buffer_.ScrollUp(fill);
+  dirty_ = true;
+}
+
+void TerminalPlatform::FillCharacter(int x, int y, std::uint8_t character, int count) {
+  Sync();
+  buffer_.FillCharacter(x, y, character, count);
+  dirty_ = true;
+}
+
+void TerminalPlatform::FillAttribute(int x, int y, std::uint8_t attribute, int count) {
+  Sync();
+  buffer_.FillAttribute(x, y, attribute, count);
+  dirty_ = true;
+}
+
+void TerminalPlatform::SetCursorPosition(int x, int y) {
+  Sync();
+  // As the console does, a position outside the buffer is refused.
+  if (x < 0 || y < 0 || x >= buffer_.Width() || y >= buffer_.Height()) return;
+  cursorX_ = x;
+  cursorY_ = y;
+  dirty_ = true;
+}
+
+bool TerminalPlatform::GetCursorShape(Handle handle, CursorShape& shape) {
+  if (!IsConsole(handle)) return false;
+  shape = shape_;
+  return true;
+}
+
+void TerminalPlatform::SetCursorShape(Handle handle, const CursorShape& shape) {
+  if (!IsConsole(handle)) return;
+  shape_ = shape;
+  dirty_ = true;
+}
+
+// Only for output by other means, which this program has none of.
+void TerminalPlatform::SetTextAttribute(std::uint8_t attribute) {
+  textAttribute_ = attribute;
+}
+
+// Processed output and wrapping concern stream output; the cells never go
+// through the terminal's stream rules.
+void TerminalPlatform::SetOutputMode(std::uint32_t mode) {
+  outputMode_ = mode;
+}
+
+TimeOfDay TerminalPlatform::LocalTime() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  tm local{};
+  localtime_r(&now.tv_sec, &local);
+  return {local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(now.tv_nsec / 1'000'000)};
+}
+
+bool TerminalPlatform::IsConsole(Handle handle) {
+  switch (handle) {
+    case Handle::kStandardInput:
+      return isatty(STDIN_FILENO) != 0;
+    case Handle::kStandardOutput:
+      return isatty(STDOUT_FILENO) != 0;
+    case Handle::kStandardError:
+      return isatty(STDERR_FILENO) != 0;
+    case Handle::kConsoleOutput:
+      // Whatever start-up selects, the screen is drawn on the terminal.
+      return true;
+  }
+  return false;
+}
+
+void TerminalPlatform::SelectConsoleOutput(Handle handle) {
+  selectedOutput_ = handle;
+}
+
+// The terminal was opened before start-up; the console input is that.
+bool TerminalPlatform::OpenConsoleInput() {
+  inputOpen_ = fd_ >= 0;
+  return inputOpen_;
+}
+
+void TerminalPlatform::CloseConsoleInput() {
+  inputOpen_ = false;
+}
+
+StartInfo TerminalPlatform::GetStartInfo() {
+  return {};
+}
+
+void TerminalPlatform::UseStartInfoHandles() {}
+
+std::string TerminalPlatform::CommandLine() {
+  // The arguments, NUL-separated in /proc, joined with blanks as a command
+  // line would have them.
+  std::ifstream file("/proc/self/cmdline", std::ios::binary);
+  std::string line{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  while (!line.empty() && line.back() == '\0') line.pop_back();
+  for (char& c : line)
+    if (c == '\0') c = ' ';
+  return line.empty() ? "kippfeld" : line;
+}
+
+// The address of something in the program's own image stands for the
+// module handle; nothing uses its value.
+std::uintptr_t TerminalPlatform::ModuleHandle() {
+  return reinterpret_cast<std::uintptr_t>(&gLivePlatform);
+}
+
+void TerminalPlatform::SetFloatingPointMode() {
+#if defined(__x86_64__) || defined(__i386__)
+  // The extended type (long double) runs on the x87. Its control word 0x037F
+  // masks all six exceptions (bits 0-5: overflow and division by zero give
+  // infinities), selects the 64-bit significand (precision control, bits 8-9
+  // = 11) and rounds to nearest even (bits 10-11 = 00). It is the power-on
+  // value, set again because a library loaded before us may have changed it.
+  const unsigned short controlWord = 0x037F;
+  __asm__ volatile("fldcw %0" : : "m"(controlWord));
+#endif
+}
+
+void TerminalPlatform::ExitProcess(int exitCode) {
+  Shutdown();
+  std::exit(exitCode);
+}
 
 }  // namespace kippfeld::platform

@@ -1,0 +1,22 @@
+// Code page 850, the byte set of every text the game writes and every
+// character key it reads, against Unicode, the terminal's character set.
+#pragma once
+
+#include <cstdint>
+
+namespace kippfeld::platform {
+
+// The glyph a console shows for a byte, for all 256 bytes: 32..126 are ASCII,
+// 128..255 code page 850, and the control bytes show the PC's pictures (1 is
+// U+263A, 13 U+266A, 127 U+2302) so that no byte ever reaches the terminal
+// raw. Byte 0 shows as a blank, U+0020.
+char32_t Cp850ToUnicode(std::uint8_t byte);
+
+// The byte for a code point, or -1 when code page 850 has none. Code points
+// below 128 are their own byte (control characters included); the pictures of
+// the control bytes map back to those bytes, except where code page 850 has
+// the same picture above 127 (U+00B6 and U+00A7 give 244 and 245, not 20
+// and 21), since a typed character should come out as the printable byte.
+int UnicodeToCp850(char32_t codePoint);
+
+}  // namespace kippfeld::platform

@@ -1,0 +1,154 @@
+// The input half of the terminal backend: the terminal's bytes go into the
+// decoder as they arrive, and the console's look-and-remove queue is served
+// from the decoder's records. Waiting is poll() on the terminal and on the
+// resize pipe, so a sleeping program uses no processor time, reads input as
+// it arrives (the decoder times double clicks and a lone Esc by it) and
+// still notices a closed terminal at once.
+#include <poll.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/terminal/terminal_lifecycle.h"
+#include "platform/terminal/terminal_platform.h"
+
+namespace kippfeld::platform {
+
+namespace {
+
+constexpr char kMouseOn[] = "\x1b[?1000h\x1b[?1003h\x1b[?1006h";
+constexpr char kMouseOff[] = "\x1b[?1006l\x1b[?1003l\x1b[?1000l";
+
+// Reads per Pump: a flood of mouse reports must not keep a look at the input
+// from returning.
+constexpr int kMaxReadsPerPump = 16;
+
+std::uint64_t MonotonicMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint64_t>(now.tv_sec) * 1000 +
+         static_cast<std::uint64_t>(now.tv_nsec / 1'000'000);
+}
+
+bool Hangup(short events) {
+  return (events & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+}  // namespace
+
+void TerminalPlatform::WriteToTerminal(const std::string& bytes) {
+  // Curses has flushed everything it had by the end of each doupdate, so a
+  // direct write cannot land inside one of its sequences.
+  const char* data = bytes.data();
+  std::size_t length = bytes.size();
+  while (length > 0 && fd_ >= 0) {
+    ssize_t written = write(fd_, data, length);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    data += written;
+    length -= static_cast<std::size_t>(written);
+  }
+}
+
+void TerminalPlatform::SetMouseModes(bool on) {
+  if (on == mouseOn_) return;
+  // 1000 reports presses and releases, 1003 every motion as well, 1006 puts
+  // them in the SGR form that tells which button was released and has no
+  // limit on the column.
+  WriteToTerminal(on ? kMouseOn : kMouseOff);
+  mouseOn_ = on;
+}
+
+bool TerminalPlatform::GetInputMode(std::uint32_t& mode) {
+  mode = inputMode_;
+  return true;
+}
+
+// The terminal stays raw whatever the mode says: line input, echo and
+// processed input (Ctrl+C as a signal) are what start-up switches off and
+// nothing switches on again. Only the mouse bit reaches the terminal.
+void TerminalPlatform::SetInputMode(std::uint32_t mode) {
+  inputMode_ = mode;
+  if (!shutDown_ && !closed_) SetMouseModes((mode & kMouseInput) != 0);
+}
+
+void TerminalPlatform::Pump() {
+  if (shutDown_ || !inputOpen_) return;
+  for (int reads = 0; reads < kMaxReadsPerPump; ++reads) {
+    pollfd terminal{fd_, POLLIN, 0};
+    int ready = poll(&terminal, 1, 0);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) return;
+    if ((terminal.revents & POLLIN) == 0) {
+      if (Hangup(terminal.revents)) TerminalClosed();
+      return;
+    }
+    char bytes[4096];
+    ssize_t count = read(fd_, bytes, sizeof bytes);
+    if (count > 0) {
+      decoder_.Feed(std::string_view(bytes, static_cast<std::size_t>(count)), MonotonicMs());
+    } else if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
+      // End of file or EIO: the terminal has been hung up.
+      TerminalClosed();
+    }
+  }
+}
+
+void TerminalPlatform::TerminalClosed() {
+  closed_ = true;
+  Shutdown();
+  std::exit(kTerminalClosedExitCode);
+}
+
+bool TerminalPlatform::PeekInput(InputRecord& record) {
+  Sync();
+  Present();
+  if (!inputOpen_) return false;
+  if (!front_) {
+    Pump();
+    decoder_.Expire(MonotonicMs());
+    InputRecord next;
+    if (decoder_.Pop(next)) front_ = next;
+  }
+  if (!front_) return false;
+  record = *front_;
+  return true;
+}
+
+void TerminalPlatform::RemoveInput() {
+  if (front_) {
+    front_.reset();
+    return;
+  }
+  InputRecord dropped;
+  decoder_.Pop(dropped);
+}
+
+void TerminalPlatform::Sleep(std::uint32_t milliseconds) {
+  Sync();
+  Present();
+  std::uint64_t deadline = MonotonicMs() + milliseconds;
+  for (;;) {
+    std::uint64_t now = MonotonicMs();
+    if (now >= deadline) return;
+    pollfd waits[2] = {{inputOpen_ && !shutDown_ ? fd_ : -1, POLLIN, 0}, {WakeFd(), POLLIN, 0}};
+    int ready = poll(waits, 2, static_cast<int>(deadline - now));
+    if (ready <= 0) continue;  // timed out (checked above) or interrupted
+    // Input is read as it comes, so it is timed right, but it stays queued
+    // for the program's next look.
+    if (waits[0].revents != 0) Pump();
+    if (waits[1].revents != 0) {
+      DrainWake();
+      // A resize during a long pause repaints at once rather than leaving
+      // the terminal's rearranged screen until the pause is over.
+      Sync();
+      Present();
+    }
+  }
+}
+
+}  // namespace kippfeld::platform

@@ -1,0 +1,168 @@
+#include "platform/terminal/terminal_lifecycle.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+namespace kippfeld::platform {
+
+namespace {
+
+// The handlers read these, so they are plain data set up before the
+// handlers can run; nothing here is freed while the process lives.
+constexpr std::size_t kResetCapacity = 512;
+char gReset[kResetCapacity];
+std::size_t gResetLength = 0;
+int gTerminalFd = -1;
+termios gSavedSettings;
+bool gSettingsSaved = false;
+volatile std::sig_atomic_t gArmed = 0;
+std::atomic<bool> gResetDone{false};
+volatile std::sig_atomic_t gResized = 0;
+int gWakePipe[2] = {-1, -1};
+
+// A crash by stack overflow needs a stack of its own to run the reset on.
+alignas(16) char gSignalStack[64 * 1024];
+
+constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
+
+static_assert(std::atomic<bool>::is_always_lock_free, "the reset flag is used in signal handlers");
+
+void WriteAll(int fd, const char* data, std::size_t length) {
+  while (length > 0) {
+    ssize_t written = write(fd, data, length);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return;  // a closed terminal takes nothing more; there is no one to tell
+    }
+    data += written;
+    length -= static_cast<std::size_t>(written);
+  }
+}
+
+void OnResize(int) {
+  int savedErrno = errno;
+  gResized = 1;
+  if (gWakePipe[1] >= 0) {
+    char byte = 'w';
+    // A full pipe already holds a wake-up; losing this byte loses nothing.
+    [[maybe_unused]] ssize_t ignored = write(gWakePipe[1], &byte, 1);
+  }
+  errno = savedErrno;
+}
+
+// Installed with SA_RESETHAND, so the action is the default again by the
+// time the raised signal is delivered: after the handler returns for a
+// signal sent by kill, or when the faulting instruction runs again.
+void OnFatalSignal(int signalNumber) {
+  int savedErrno = errno;
+  EmergencyReset();
+  raise(signalNumber);
+  errno = savedErrno;
+}
+
+bool Install(int signalNumber, void (*handler)(int), int flags) {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = handler;
+  action.sa_flags = flags;
+  sigfillset(&action.sa_mask);
+  return sigaction(signalNumber, &action, nullptr) == 0;
+}
+
+bool IsIgnored(int signalNumber) {
+  struct sigaction current;
+  if (sigaction(signalNumber, nullptr, &current) != 0) return false;
+  return current.sa_handler == SIG_IGN;
+}
+
+}  // namespace
+
+int OpenTerminal() {
+  int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (fd >= 0) return fd;
+  for (int candidate : {STDOUT_FILENO, STDERR_FILENO}) {
+    if (!isatty(candidate)) continue;
+    // A fresh descriptor of our own, so that nothing we do to it (and curses
+    // closing it at the end) touches the standard handles.
+    if (const char* name = ttyname(candidate)) {
+      fd = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+      if (fd >= 0) return fd;
+    }
+    if ((fcntl(candidate, F_GETFL) & O_ACCMODE) == O_RDWR) {
+      fd = fcntl(candidate, F_DUPFD_CLOEXEC, 3);
+      if (fd >= 0) return fd;
+    }
+  }
+  return -1;
+}
+
+void SaveTerminalSettings(int fd) {
+  gTerminalFd = fd;
+  gSettingsSaved = tcgetattr(fd, &gSavedSettings) == 0;
+}
+
+void RestoreTerminalSettings() {
+  if (gTerminalFd >= 0 && gSettingsSaved) tcsetattr(gTerminalFd, TCSADRAIN, &gSavedSettings);
+}
+
+void ArmEmergencyReset(const std::string& reset) {
+  gArmed = 0;
+  gResetLength = std::min(reset.size(), kResetCapacity);
+  std::memcpy(gReset, reset.data(), gResetLength);
+  gArmed = 1;
+}
+
+void DisarmEmergencyReset() {
+  gResetDone.store(true);
+}
+
+void EmergencyReset() {
+  if (gResetDone.exchange(true)) return;
+  if (gTerminalFd < 0) return;
+  if (gArmed) WriteAll(gTerminalFd, gReset, gResetLength);
+  if (gSettingsSaved) tcsetattr(gTerminalFd, TCSANOW, &gSavedSettings);
+}
+
+bool InstallSignalHandlers() {
+  if (gWakePipe[0] < 0 && pipe2(gWakePipe, O_NONBLOCK | O_CLOEXEC) != 0) return false;
+
+  stack_t stack;
+  std::memset(&stack, 0, sizeof stack);
+  stack.ss_sp = gSignalStack;
+  stack.ss_size = sizeof gSignalStack;
+  bool haveStack = sigaltstack(&stack, nullptr) == 0;
+
+  bool ok = Install(SIGWINCH, OnResize, SA_RESTART);
+  for (int signalNumber : kEndingSignals)
+    if (!IsIgnored(signalNumber)) ok = Install(signalNumber, OnFatalSignal, SA_RESETHAND) && ok;
+  for (int signalNumber : kCrashSignals)
+    ok = Install(signalNumber, OnFatalSignal, SA_RESETHAND | (haveStack ? SA_ONSTACK : 0)) && ok;
+  return ok;
+}
+
+int WakeFd() {
+  return gWakePipe[0];
+}
+
+bool TakeResize() {
+  if (!gResized) return false;
+  gResized = 0;
+  DrainWake();
+  return true;
+}
+
+void DrainWake() {
+  char buffer[64];
+  while (gWakePipe[0] >= 0 && read(gWakePipe[0], buffer, sizeof buffer) > 0) {
+  }
+}
+
+}  // namespace kippfeld::platform

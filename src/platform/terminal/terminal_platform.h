@@ -1,0 +1,104 @@
+// The console on a POSIX terminal. The screen is a cell buffer of the
+// terminal's size that curses shows whenever the program is about to wait
+// (before each sleep and each look at the input) and before it ends; the
+// input is read from the terminal by this backend and turned into console
+// records by the InputDecoder. Curses' own input (getch, getmouse) is never
+// used: it merges presses and releases, reorders bursts and depends on TERM.
+//
+// Ways out: ExitProcess (the game's end and its error path), the ending and
+// crash signals (see terminal_lifecycle.h), and a closed terminal. Each gives
+// the terminal back as it was: settings, mouse modes off, cursor visible,
+// colours reset, alternate screen left.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "console/platform.h"
+#include "platform/terminal/decoder.h"
+#include "platform/terminal/terminal_buffer.h"
+#include "platform/terminal/terminal_screen.h"
+
+namespace kippfeld::platform {
+
+class TerminalPlatform : public Platform {
+ public:
+  // The exit status when the terminal goes away under the game (hang-up with
+  // SIGHUP ignored, read returning end of file or EIO): 128 + SIGHUP, what a
+  // shell reports for a job that a hang-up ended.
+  static constexpr int kTerminalClosedExitCode = 129;
+
+  // Starts on an open terminal fd (which it then owns); nullptr and a reason
+  // in error when curses cannot run there.
+  static std::unique_ptr<TerminalPlatform> Open(int fd, std::string& error);
+  ~TerminalPlatform() override;
+
+  // --- Platform ---
+  bool GetBufferInfo(BufferInfo& info) override;
+  void WriteCells(int x, int y, const Cell* cells, int count) override;
+  void ScrollUp(Cell fill) override;
+  void FillCharacter(int x, int y, std::uint8_t character, int count) override;
+  void FillAttribute(int x, int y, std::uint8_t attribute, int count) override;
+  void SetCursorPosition(int x, int y) override;
+  bool GetCursorShape(Handle handle, CursorShape& shape) override;
+  void SetCursorShape(Handle handle, const CursorShape& shape) override;
+  void SetTextAttribute(std::uint8_t attribute) override;
+  void SetOutputMode(std::uint32_t mode) override;
+  bool GetInputMode(std::uint32_t& mode) override;
+  void SetInputMode(std::uint32_t mode) override;
+  bool PeekInput(InputRecord& record) override;
+  void RemoveInput() override;
+  TimeOfDay LocalTime() override;
+  void Sleep(std::uint32_t milliseconds) override;
+  bool IsConsole(Handle handle) override;
+  void SelectConsoleOutput(Handle handle) override;
+  bool OpenConsoleInput() override;
+  void CloseConsoleInput() override;
+  StartInfo GetStartInfo() override;
+  void UseStartInfoHandles() override;
+  std::string CommandLine() override;
+  std::uintptr_t ModuleHandle() override;
+  void SetFloatingPointMode() override;
+  [[noreturn]] void ExitProcess(int exitCode) override;
+
+  // Gives the terminal back; afterwards nothing is drawn or read. Runs at
+  // most once, from ExitProcess, the destructor or the exit handlers.
+  void Shutdown();
+
+ private:
+  explicit TerminalPlatform(int fd);
+
+  // Takes a pending resize: the buffer gets the terminal's new size, keeping
+  // its top-left cells. Every operation starts with it.
+  void Sync();
+  // Shows what changed since the last call.
+  void Present();
+  // Reads whatever the terminal has ready into the decoder, without waiting.
+  void Pump();
+  // Handles the terminal being gone; does not return.
+  [[noreturn]] void TerminalClosed();
+  void SetMouseModes(bool on);
+  void WriteToTerminal(const std::string& bytes);
+
+  int fd_;
+  CursesScreen screen_;
+  CellBuffer buffer_{80, 25};
+  int cursorX_ = 0;
+  int cursorY_ = 0;
+  CursorShape shape_{25, true};
+  bool dirty_ = true;
+  std::uint8_t textAttribute_ = 7;
+  std::uint32_t outputMode_ = 3;
+  std::uint32_t inputMode_ = kProcessedInput | kLineInput | kEchoInput;
+  bool mouseOn_ = false;
+  InputDecoder decoder_;
+  std::optional<InputRecord> front_;  // the record PeekInput showed
+  bool inputOpen_ = true;
+  bool closed_ = false;  // the terminal has gone away
+  bool shutDown_ = false;
+  Handle selectedOutput_ = Handle::kStandardOutput;
+};
+
+}  // namespace kippfeld::platform

@@ -1,0 +1,250 @@
+#include "platform/terminal/terminal_screen.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <vector>
+
+#include "platform/terminal/cp850.h"
+
+// Last, for its macros (move, clear, erase, OK...) would hit any header after it.
+#define NCURSES_WIDECHAR 1
+#include <curses.h>
+
+namespace kippfeld::platform {
+
+namespace {
+
+// Console colour bits 0..2 (blue, green, red) to curses colours (red, green, blue).
+constexpr int kCursesOfConsole[8] = {
+    COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
+    COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE,
+};
+
+// Above this size the console's cursor fills most of the cell; curses calls
+// that shape "very visible".
+constexpr int kLargeCursorSize = 50;
+
+// What a cell looks like, as a key that is equal for cells that show the
+// same. A blank shows only its background, so its foreground is left out:
+// the game writes the blanks around a digit in the digit's colour, and a
+// change of highlight would otherwise repaint them all for nothing.
+std::uint16_t LookOf(const Cell& cell, const std::array<char32_t, 256>& glyphs) {
+  std::uint8_t attribute = cell.attribute;
+  if (glyphs[cell.character] == U' ') attribute = static_cast<std::uint8_t>((attribute & 0xF0) | 7);
+  return static_cast<std::uint16_t>(attribute << 8 | cell.character);
+}
+
+void Append(std::string& out, const char* capability) {
+  const char* value = tigetstr(capability);
+  if (value != nullptr && value != reinterpret_cast<const char*>(-1)) out += value;
+}
+
+}  // namespace
+
+int CursesColour(int consoleColour) {
+  return kCursesOfConsole[consoleColour & 7] | (consoleColour & 8);
+}
+
+TerminalColours ColoursOfAttribute(std::uint8_t attribute, int colourCount) {
+  int foreground = attribute & 15;
+  int background = attribute >> 4;
+  if (colourCount <= 0) return {-1, -1, (foreground & 8) != 0};
+  if (colourCount >= 16) return {CursesColour(foreground), CursesColour(background), false};
+  return {CursesColour(foreground & 7), CursesColour(background & 7), (foreground & 8) != 0};
+}
+
+std::array<char32_t, 256> GlyphTable(bool (*canShow)(char32_t)) {
+  std::array<char32_t, 256> table{};
+  for (int byte = 0; byte < 256; ++byte) {
+    char32_t glyph = Cp850ToUnicode(static_cast<std::uint8_t>(byte));
+    table[byte] = canShow(glyph) ? glyph : U'?';
+  }
+  return table;
+}
+
+bool LocaleCanShow(char32_t codePoint) {
+  wchar_t wide = static_cast<wchar_t>(codePoint);
+  char encoded[MB_LEN_MAX];
+  std::mbstate_t state{};
+  if (std::wcrtomb(encoded, wide, &state) == static_cast<std::size_t>(-1)) return false;
+  return wcwidth(wide) == 1;
+}
+
+struct CursesScreen::State {
+  SCREEN* screen = nullptr;
+  FILE* file = nullptr;
+  int colourCount = 0;
+  std::array<char32_t, 256> glyphs{};
+  // Per text attribute: the curses attributes and colour pair, found on
+  // first use. A pair that alloc_pair recycles on an 8-colour terminal (63
+  // pairs for 64 combinations) can only be one no longer cached here if all
+  // 64 are in use, which no screen of the game comes near.
+  std::array<int, 256> pairs{};
+  std::array<attr_t, 256> attributes{};
+  std::array<bool, 256> styled{};
+  std::vector<std::uint16_t> shown;  // LookOf each cell as curses last got it
+  int shownWidth = 0;
+  bool repaintAll = true;
+  int cursorVisibility = -1;
+
+  void Style(std::uint8_t attribute) {
+    if (styled[attribute]) return;
+    TerminalColours colours = ColoursOfAttribute(attribute, colourCount);
+    attributes[attribute] = colours.bold ? A_BOLD : A_NORMAL;
+    int pair = colourCount > 0 ? alloc_pair(colours.foreground, colours.background) : 0;
+    pairs[attribute] = pair > 0 ? pair : 0;
+    styled[attribute] = true;
+  }
+
+  void Draw(int x, int y, const Cell& cell) {
+    std::uint8_t attribute = static_cast<std::uint8_t>(LookOf(cell, glyphs) >> 8);
+    Style(attribute);
+    wchar_t text[2] = {static_cast<wchar_t>(glyphs[cell.character]), L'\0'};
+    cchar_t character;
+    // The pair goes in setcchar's own argument: COLOR_PAIR() keeps 8 bits.
+    setcchar(&character, text, attributes[attribute], static_cast<short>(pairs[attribute]),
+             nullptr);
+    // In the bottom-right cell curses stores the glyph and then reports that
+    // the cursor cannot wrap; the cell is drawn all the same.
+    mvwadd_wch(stdscr, y, x, &character);
+  }
+};
+
+CursesScreen::CursesScreen() : state_(std::make_unique<State>()) {}
+
+CursesScreen::~CursesScreen() {
+  Close();
+}
+
+bool CursesScreen::IsOpen() const {
+  return state_->screen != nullptr;
+}
+
+bool CursesScreen::Open(int fd, std::string& error) {
+  std::setlocale(LC_ALL, "");
+  int own = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+  state_->file = own >= 0 ? fdopen(own, "r+") : nullptr;
+  if (state_->file == nullptr) {
+    if (own >= 0) close(own);
+    error = "cannot use the terminal";
+    return false;
+  }
+  state_->screen = newterm(nullptr, state_->file, state_->file);
+  if (state_->screen == nullptr) {
+    const char* type = std::getenv("TERM");
+    error = std::string("unknown terminal type TERM=") + (type ? type : "(not set)");
+    std::fclose(state_->file);
+    state_->file = nullptr;
+    return false;
+  }
+  set_term(state_->screen);
+  raw();
+  noecho();
+  nonl();
+  // Curses would stop drawing whenever input is waiting: a burst of mouse
+  // reports then starves the screen.
+  typeahead(-1);
+  leaveok(stdscr, FALSE);
+  scrollok(stdscr, FALSE);
+
+  // raw() leaves the extended input processing on: Ctrl+V, Ctrl+O and the
+  // CR/NL translations must reach the decoder untouched too.
+  termios settings;
+  if (tcgetattr(fd, &settings) == 0) {
+    settings.c_iflag &= ~(IXON | IXOFF | ICRNL | INLCR | IGNCR | ISTRIP | BRKINT);
+    settings.c_lflag &= ~(ICANON | ECHO | ISIG | IEXTEN);
+    settings.c_cc[VMIN] = 1;
+    settings.c_cc[VTIME] = 0;
+    tcsetattr(fd, TCSANOW, &settings);
+    def_prog_mode();
+  }
+
+  if (has_colors() && start_color() == OK) state_->colourCount = COLORS;
+  state_->glyphs = GlyphTable(LocaleCanShow);
+  state_->repaintAll = true;
+  return true;
+}
+
+void CursesScreen::Close() {
+  if (state_->screen == nullptr) return;
+  set_term(state_->screen);
+  // endwin resets the attributes and colours, shows the cursor, leaves the
+  // alternate screen and restores the settings curses found at the start.
+  endwin();
+  delscreen(state_->screen);
+  state_->screen = nullptr;
+  std::fclose(state_->file);
+  state_->file = nullptr;
+}
+
+int CursesScreen::Width() const {
+  return state_->screen ? std::max(getmaxx(stdscr), 1) : 1;
+}
+
+int CursesScreen::Height() const {
+  return state_->screen ? std::max(getmaxy(stdscr), 1) : 1;
+}
+
+void CursesScreen::Resize(int width, int height) {
+  if (state_->screen == nullptr) return;
+  resizeterm(std::max(height, 1), std::max(width, 1));
+  clearok(curscr, TRUE);
+  state_->repaintAll = true;
+}
+
+void CursesScreen::Present(const CellBuffer& buffer, int cursorX, int cursorY, CursorShape shape) {
+  State& s = *state_;
+  if (s.screen == nullptr) return;
+  int width = std::min(buffer.Width(), Width());
+  int height = std::min(buffer.Height(), Height());
+  std::size_t count = static_cast<std::size_t>(width) * height;
+  if (s.shown.size() != count || s.shownWidth != width) {
+    s.shown.assign(count, 0);
+    s.shownWidth = width;
+    s.repaintAll = true;
+  }
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Cell& cell = buffer.At(x, y);
+      std::uint16_t look = LookOf(cell, s.glyphs);
+      std::uint16_t& shown = s.shown[static_cast<std::size_t>(y) * width + x];
+      if (!s.repaintAll && shown == look) continue;
+      s.Draw(x, y, cell);
+      shown = look;
+    }
+  }
+  s.repaintAll = false;
+
+  int visibility = !shape.visible ? 0 : shape.size > kLargeCursorSize ? 2 : 1;
+  // Hide before drawing and show after, so the cursor never runs across the
+  // screen while curses paints.
+  if (visibility == 0 && s.cursorVisibility != 0) curs_set(0);
+  wmove(stdscr, std::clamp(cursorY, 0, height - 1), std::clamp(cursorX, 0, width - 1));
+  wnoutrefresh(stdscr);
+  doupdate();
+  if (visibility != 0 && s.cursorVisibility != visibility) {
+    if (curs_set(visibility) == ERR && visibility == 2) curs_set(1);
+  }
+  s.cursorVisibility = visibility;
+}
+
+std::string CursesScreen::ResetString() const {
+  std::string reset;
+  if (state_->screen == nullptr) return reset;
+  set_term(state_->screen);
+  Append(reset, "sgr0");
+  Append(reset, "op");
+  Append(reset, "cnorm");
+  Append(reset, "rmcup");
+  return reset;
+}
+
+}  // namespace kippfeld::platform

@@ -1,0 +1,76 @@
+// Shows the cell buffer on the terminal through curses: each cell's byte as
+// one glyph of width 1, its attribute as a colour pair. Curses keeps what the
+// terminal shows and sends only the difference, so the complete redraw the
+// game does after every input costs the terminal only the cells that changed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "console/platform.h"
+#include "platform/terminal/terminal_buffer.h"
+
+namespace kippfeld::platform {
+
+// The console numbers its colours blue, green, red from bit 0 up; curses
+// (and the ANSI colour numbers behind it) red, green, blue. Intensity is bit
+// 3 in both.
+int CursesColour(int consoleColour);
+
+struct TerminalColours {
+  int foreground = 7;  // curses colour numbers, -1 on a terminal without colour
+  int background = 0;
+  bool bold = false;
+};
+
+// The colours for a text attribute on a terminal with colourCount colours.
+// With fewer than 16, bright foregrounds are drawn bold in the normal colour
+// and bright backgrounds lose their intensity, as on a VGA text screen with
+// blinking enabled.
+TerminalColours ColoursOfAttribute(std::uint8_t attribute, int colourCount);
+
+// The glyph of every byte, with "?" for any the locale cannot show in one
+// column (a C locale cannot encode the pictures of the control bytes).
+std::array<char32_t, 256> GlyphTable(bool (*canShow)(char32_t));
+// Whether the current locale encodes the code point and shows it in one column.
+bool LocaleCanShow(char32_t codePoint);
+
+class CursesScreen {
+ public:
+  CursesScreen();
+  ~CursesScreen();
+  CursesScreen(const CursesScreen&) = delete;
+  CursesScreen& operator=(const CursesScreen&) = delete;
+
+  // Starts curses on the terminal fd (on a duplicate of its own, so the fd
+  // stays the caller's): raw input, no echo, the alternate screen, colours.
+  // On failure error says why.
+  bool Open(int fd, std::string& error);
+  // Gives the terminal back (colours, cursor, alternate screen, the settings
+  // curses found). Safe to call twice.
+  void Close();
+  bool IsOpen() const;
+
+  // The size curses believes the terminal has.
+  int Width() const;
+  int Height() const;
+  // Takes a new size after a resize; the next Present repaints everything,
+  // since the terminal may have rearranged or cleared what it showed.
+  void Resize(int width, int height);
+
+  // Brings the terminal up to date with the buffer, the cursor position and
+  // the cursor's shape; sends only what changed since the last call.
+  void Present(const CellBuffer& buffer, int cursorX, int cursorY, CursorShape shape);
+
+  // Bytes that give the terminal back without curses (for signal handlers):
+  // attributes and colours reset, cursor shown, alternate screen left.
+  std::string ResetString() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace kippfeld::platform

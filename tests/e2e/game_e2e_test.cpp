@@ -1,0 +1,129 @@
+// The real game in a terminal: what the player sees and what keys and the
+// mouse do, from the introduction to the exit status.
+#include <sys/wait.h>
+
+#include "e2e_support.h"
+
+namespace kippfeld::e2e {
+namespace {
+
+TEST(GameE2E, IntroductionThenFirstPlayingScreenInItsColours) {
+  auto s = StartGame();
+  ASSERT_TRUE(s->WaitForText(2, 1, "        Spielfeld:"));
+  ASSERT_TRUE(s->WaitForText(23, 1, "  Abbruch jederzeit mit ESC"));
+  EXPECT_EQ(s->TextAt(9, 1, 25), "        1       0       0");
+  EXPECT_EQ(s->TextAt(16, 1, 30), " Eckpunkte              \u00e4ndern");
+  EXPECT_EQ(s->TextAt(21, 1, 7), " \u00b3\u00fcben ");
+  EXPECT_TRUE(s->AlternateScreen());
+
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  EXPECT_EQ(Board(*s), "000/000/000");
+  // Cursor on cell 3: its move set 2, 3, 5, 6 is cyan, the rest light grey.
+  const int cyan[][2] = {{8, 9}, {8, 19}, {10, 9}, {10, 19}};
+  for (int row : {6, 8, 10}) {
+    for (int column : {9, 19, 29}) {
+      bool highlighted = false;
+      for (const auto& c : cyan) highlighted |= c[0] == row && c[1] == column;
+      ScreenCell cell = s->CellAt(row, column);
+      EXPECT_EQ(cell.foreground, highlighted ? kCyan : kLightGrey) << row << "," << column;
+      EXPECT_EQ(cell.background, 0) << row << "," << column;
+    }
+  }
+  EXPECT_EQ(MoveLine(*s), Moves(0, 0));
+  EXPECT_FALSE(s->CursorVisible());
+  EXPECT_NE(s->MouseMode(), 0) << "mouse reports are on while the game waits";
+}
+
+TEST(GameE2E, NavigationKeysStopAtTheEdgesAndCountNoMove) {
+  auto s = StartGame();
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  s->Send(kUp);
+  ASSERT_TRUE(s->WaitForCursor(8, 9));
+  s->Send(kUp);
+  ASSERT_TRUE(s->WaitForCursor(6, 9));
+  // Home on the top-left cell stays; the Right after it shows it did.
+  s->Send(kHome);
+  s->Send(kRight);
+  ASSERT_TRUE(s->WaitForCursor(6, 19));
+  s->Send(kPageDown);
+  ASSERT_TRUE(s->WaitForCursor(8, 29));
+  s->Send(kPageDown);
+  ASSERT_TRUE(s->WaitForCursor(10, 29));
+  s->Send(kPageDown);
+  s->Send(kLeft);
+  ASSERT_TRUE(s->WaitForCursor(10, 19));
+  s->Send(kDown);
+  s->Send(kHome);
+  ASSERT_TRUE(s->WaitForCursor(8, 9));
+  // Cell 6 selected: cells 3, 5, 6 and 9 are cyan.
+  ASSERT_TRUE(s->WaitFor([&] { return s->CellAt(6, 9).foreground == kCyan; }));
+  EXPECT_EQ(s->CellAt(6, 19).foreground, kLightGrey);
+  EXPECT_EQ(s->CellAt(8, 19).foreground, kCyan);
+  EXPECT_EQ(MoveLine(*s), Moves(0, 0));
+  EXPECT_EQ(Board(*s), "000/000/000");
+}
+
+// Ctrl+C is the key with code 3, which the game ignores; it is no signal.
+TEST(GameE2E, CtrlCIsAKeyNotASignal) {
+  auto s = StartGame();
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  s->Send("\x03");
+  s->Send(kRight);
+  ASSERT_TRUE(s->WaitForCursor(10, 19));
+  EXPECT_FALSE(s->Exited());
+  EXPECT_EQ(MoveLine(*s), Moves(0, 0));
+}
+
+TEST(GameE2E, EnterAppliesTheMoveAndCountsIt) {
+  auto s = StartGame();
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  s->Send("\r");
+  ASSERT_TRUE(s->WaitFor([&] { return Board(*s) == "000/110/110"; })) << Board(*s);
+  ASSERT_TRUE(s->WaitFor([&] { return MoveLine(*s) == Moves(1, 1); })) << MoveLine(*s);
+  s->Send("\r");
+  ASSERT_TRUE(s->WaitFor([&] { return MoveLine(*s) == Moves(2, 2); })) << MoveLine(*s);
+  EXPECT_EQ(Board(*s), "000/000/000");
+}
+
+TEST(GameE2E, ClickSelectsDoubleClickMovesRightDoubleClickEnds) {
+  auto s = StartGame();
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  s->SendMouse(0, 6, 29, false);
+  s->SendMouse(0, 6, 29, true);
+  ASSERT_TRUE(s->WaitForCursor(6, 29));
+  EXPECT_EQ(MoveLine(*s), Moves(0, 0));
+
+  // The centre's move toggles the centre and the four corners.
+  s->SendMouse(0, 8, 19, false);
+  s->SendMouse(0, 8, 19, true);
+  s->SendMouse(0, 8, 19, false);
+  s->SendMouse(0, 8, 19, true);
+  ASSERT_TRUE(s->WaitFor([&] { return Board(*s) == "101/010/101"; })) << Board(*s);
+  ASSERT_TRUE(s->WaitForCursor(8, 19));
+  ASSERT_TRUE(s->WaitFor([&] { return MoveLine(*s) == Moves(1, 1); })) << MoveLine(*s);
+
+  s->SendMouse(2, 1, 70, false);
+  s->SendMouse(2, 1, 70, true);
+  s->SendMouse(2, 1, 70, false);
+  s->SendMouse(2, 1, 70, true);
+  ASSERT_TRUE(s->WaitForText(2, 5, "\u00dcbung"));
+  ASSERT_TRUE(EndFromResults(*s));
+  EXPECT_TRUE(WIFEXITED(s->Status()) && WEXITSTATUS(s->Status()) == 0) << s->Status();
+  ExpectTerminalGivenBack(*s);
+}
+
+TEST(GameE2E, EscShowsResultsAndOneMoreKeyEndsWithStatusZero) {
+  auto s = StartGame();
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  s->Send("\r");
+  ASSERT_TRUE(s->WaitFor([&] { return MoveLine(*s) == Moves(1, 1); }));
+  s->Send("\x1b");
+  ASSERT_TRUE(s->WaitForText(2, 1, "    \u00dcbung                    Zeit (sec.)"));
+  ASSERT_TRUE(s->WaitForText(18, 1, "  gesammt :"));
+  ASSERT_TRUE(EndFromResults(*s));
+  EXPECT_TRUE(WIFEXITED(s->Status()) && WEXITSTATUS(s->Status()) == 0) << s->Status();
+  ExpectTerminalGivenBack(*s);
+}
+
+}  // namespace
+}  // namespace kippfeld::e2e

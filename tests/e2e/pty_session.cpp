@@ -1,0 +1,312 @@
+#include "pty_session.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#include <vterm.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace kippfeld::e2e {
+
+namespace {
+
+long long NowMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+int PaletteIndex(const VTermColor& colour, bool foreground) {
+  if (foreground ? VTERM_COLOR_IS_DEFAULT_FG(&colour) : VTERM_COLOR_IS_DEFAULT_BG(&colour))
+    return -1;
+  if (VTERM_COLOR_IS_INDEXED(&colour)) return colour.indexed.idx;
+  return -2;  // a direct RGB colour, which this program never sends
+}
+
+}  // namespace
+
+struct SessionCallbacks {
+  static int SetTermProp(VTermProp prop, VTermValue* value, void* user) {
+    auto* session = static_cast<PtySession*>(user);
+    switch (prop) {
+      case VTERM_PROP_CURSORVISIBLE:
+        session->cursorVisible_ = value->boolean != 0;
+        break;
+      case VTERM_PROP_ALTSCREEN:
+        session->alternateScreen_ = value->boolean != 0;
+        break;
+      case VTERM_PROP_MOUSE:
+        session->mouseMode_ = value->number;
+        break;
+      default:
+        break;
+    }
+    return 1;
+  }
+};
+
+namespace {
+const VTermScreenCallbacks kCallbacks = {
+    nullptr, nullptr, nullptr, &SessionCallbacks::SetTermProp, nullptr, nullptr, nullptr, nullptr,
+};
+}  // namespace
+
+std::string Utf8(char32_t c) {
+  std::string out;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return out;
+}
+
+bool SameSettings(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0 &&
+         cfgetispeed(&a) == cfgetispeed(&b) && cfgetospeed(&a) == cfgetospeed(&b);
+}
+
+PtySession::PtySession(const std::string& program, const SessionOptions& options)
+    : columns_(options.columns), rows_(options.rows) {
+  winsize size{};
+  size.ws_col = static_cast<unsigned short>(columns_);
+  size.ws_row = static_cast<unsigned short>(rows_);
+  if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0)
+    throw std::runtime_error("openpty failed");
+  fcntl(master_, F_SETFD, FD_CLOEXEC);
+  fcntl(slave_, F_SETFD, FD_CLOEXEC);
+  tcgetattr(slave_, &startSettings_);
+
+  vterm_ = vterm_new(rows_, columns_);
+  vterm_set_utf8(vterm_, 1);
+  screen_ = vterm_obtain_screen(vterm_);
+  vterm_screen_set_callbacks(screen_, &kCallbacks, this);
+  vterm_screen_enable_altscreen(screen_, 1);
+  vterm_screen_reset(screen_, 1);
+
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
+  std::vector<char*> args;
+  for (std::string& a : argv) args.push_back(a.data());
+  args.push_back(nullptr);
+  std::string term = "TERM=" + options.term;
+
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    setsid();
+    ioctl(slave_, TIOCSCTTY, 0);
+    dup2(slave_, 0);
+    dup2(slave_, 1);
+    dup2(slave_, 2);
+    signal(SIGHUP, options.ignoreHangup ? SIG_IGN : SIG_DFL);
+    signal(SIGINT, SIG_DFL);
+    signal(SIGQUIT, SIG_DFL);
+    putenv(term.data());
+    setenv("LANG", options.locale.c_str(), 1);
+    setenv("LC_ALL", options.locale.c_str(), 1);
+    // The crash tests end the program by SIGSEGV and SIGABRT: no core files.
+    rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    unsetenv("LINES");
+    unsetenv("COLUMNS");
+    execv(args[0], args.data());
+    _exit(127);
+  }
+}
+
+PtySession::~PtySession() {
+  if (!exited_ && pid_ > 0) {
+    kill(pid_, SIGKILL);
+    Reap(true);
+  }
+  if (master_ >= 0) close(master_);
+  if (slave_ >= 0) close(slave_);
+  if (vterm_ != nullptr) vterm_free(vterm_);
+}
+
+void PtySession::Send(std::string_view bytes) {
+  while (!bytes.empty() && master_ >= 0) {
+    ssize_t written = write(master_, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+}
+
+void PtySession::SendMouse(int button, int row, int column, bool release) {
+  Send("\x1b[<" + std::to_string(button) + ";" + std::to_string(column) + ";" +
+       std::to_string(row) + (release ? "m" : "M"));
+}
+
+void PtySession::Resize(int columns, int rows) {
+  columns_ = columns;
+  rows_ = rows;
+  winsize size{};
+  size.ws_col = static_cast<unsigned short>(columns);
+  size.ws_row = static_cast<unsigned short>(rows);
+  vterm_set_size(vterm_, rows, columns);
+  // The kernel sends SIGWINCH to the program's process group.
+  ioctl(master_, TIOCSWINSZ, &size);
+}
+
+void PtySession::Signal(int signalNumber) {
+  if (!exited_) kill(pid_, signalNumber);
+}
+
+void PtySession::CloseMaster() {
+  if (master_ >= 0) close(master_);
+  master_ = -1;
+}
+
+bool PtySession::ReadOnce(int waitMs) {
+  if (master_ < 0) return false;
+  pollfd fd{master_, POLLIN, 0};
+  int ready = poll(&fd, 1, waitMs);
+  if (ready <= 0) return true;
+  char bytes[8192];
+  ssize_t count = read(master_, bytes, sizeof bytes);
+  if (count <= 0) return errno == EINTR || errno == EAGAIN;
+  output_.append(bytes, static_cast<std::size_t>(count));
+  vterm_input_write(vterm_, bytes, static_cast<std::size_t>(count));
+  return true;
+}
+
+void PtySession::Reap(bool block) {
+  if (exited_ || pid_ <= 0) return;
+  int status = 0;
+  pid_t done = waitpid(pid_, &status, block ? 0 : WNOHANG);
+  if (done == pid_) {
+    exited_ = true;
+    status_ = status;
+  }
+}
+
+bool PtySession::WaitFor(const std::function<bool()>& condition, int deadlineMs) {
+  long long end = NowMs() + deadlineMs;
+  for (;;) {
+    if (condition()) return true;
+    long long left = end - NowMs();
+    if (left <= 0) return false;
+    if (!ReadOnce(static_cast<int>(std::min<long long>(left, 20)))) {
+      // Nothing more will come; one last look after what was read.
+      Reap(false);
+      if (condition()) return true;
+      if (exited_) return false;
+      usleep(10'000);
+    }
+    Reap(false);
+  }
+}
+
+bool PtySession::WaitForText(int row, int column, std::string_view utf8, int deadlineMs) {
+  return WaitFor(
+      [&] {
+        std::string text = RowText(row);
+        // Columns count cells, not bytes: find the byte offset of the column.
+        std::string prefix = TextAt(row, 1, column - 1);
+        return text.compare(prefix.size(), utf8.size(), utf8) == 0;
+      },
+      deadlineMs);
+}
+
+bool PtySession::WaitForCursor(int row, int column, int deadlineMs) {
+  return WaitFor([&] { return CursorRow() == row && CursorColumn() == column; }, deadlineMs);
+}
+
+void PtySession::Settle(int quietMs, int deadlineMs) {
+  long long end = NowMs() + deadlineMs;
+  std::size_t seen = output_.size();
+  long long quietSince = NowMs();
+  while (NowMs() < end && master_ >= 0) {
+    if (!ReadOnce(20)) break;
+    if (output_.size() != seen) {
+      seen = output_.size();
+      quietSince = NowMs();
+    } else if (NowMs() - quietSince >= quietMs) {
+      break;
+    }
+  }
+}
+
+bool PtySession::WaitExit(int deadlineMs) {
+  WaitFor([this] { return exited_; }, deadlineMs);
+  // Whatever the program wrote on its way out is in the master's buffer.
+  while (exited_ && master_ >= 0) {
+    pollfd fd{master_, POLLIN, 0};
+    if (poll(&fd, 1, 0) <= 0 || !ReadOnce(0)) break;
+  }
+  return exited_;
+}
+
+ScreenCell PtySession::CellAt(int row, int column) const {
+  VTermScreenCell cell{};
+  VTermPos pos{row - 1, column - 1};
+  ScreenCell result;
+  if (!vterm_screen_get_cell(screen_, pos, &cell)) return result;
+  result.glyph = cell.chars[0];
+  result.width = cell.width;
+  result.foreground = PaletteIndex(cell.fg, true);
+  result.background = PaletteIndex(cell.bg, false);
+  result.bold = cell.attrs.bold != 0;
+  return result;
+}
+
+std::string PtySession::TextAt(int row, int column, int count) const {
+  std::string text;
+  for (int c = column; c < column + count && c <= columns_; ++c) {
+    ScreenCell cell = CellAt(row, c);
+    text += Utf8(cell.glyph == 0 ? U' ' : cell.glyph);
+  }
+  return text;
+}
+
+std::string PtySession::RowText(int row) const {
+  return TextAt(row, 1, columns_);
+}
+
+int PtySession::CursorRow() const {
+  VTermPos pos{};
+  vterm_state_get_cursorpos(vterm_obtain_state(vterm_), &pos);
+  return pos.row + 1;
+}
+
+int PtySession::CursorColumn() const {
+  VTermPos pos{};
+  vterm_state_get_cursorpos(vterm_obtain_state(vterm_), &pos);
+  return pos.col + 1;
+}
+
+termios PtySession::SettingsNow() const {
+  termios settings{};
+  tcgetattr(slave_, &settings);
+  return settings;
+}
+
+void PtySession::Emulate(std::string_view bytes) {
+  vterm_input_write(vterm_, bytes.data(), bytes.size());
+}
+
+}  // namespace kippfeld::e2e

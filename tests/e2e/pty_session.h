@@ -1,0 +1,123 @@
+// Runs a program in a pseudo-terminal and reads its screen the way a player
+// would see it, through a terminal emulator (libvterm): text, colours, the
+// cursor and the modes the program switched on. Every wait is for a
+// condition with a deadline, so the tests are as fast as the program and do
+// not depend on the machine's speed.
+#pragma once
+
+#include <sys/types.h>
+#include <termios.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct VTerm;
+struct VTermScreen;
+
+namespace kippfeld::e2e {
+
+struct ScreenCell {
+  char32_t glyph = 0;  // the first code point, 0 for an empty cell
+  int width = 1;
+  int foreground = -1;  // palette index, -1 for the terminal's default colour
+  int background = -1;
+  bool bold = false;
+};
+
+struct SessionOptions {
+  int columns = 80;
+  int rows = 25;
+  std::string term = "xterm-256color";
+  std::string locale = "C.UTF-8";
+  std::vector<std::string> arguments;
+  // Starts the program with SIGHUP ignored, as nohup does.
+  bool ignoreHangup = false;
+};
+
+class PtySession {
+ public:
+  static constexpr int kDefaultDeadlineMs = 10'000;
+
+  PtySession(const std::string& program, const SessionOptions& options = {});
+  ~PtySession();
+  PtySession(const PtySession&) = delete;
+  PtySession& operator=(const PtySession&) = delete;
+
+  // --- Driving the program ---
+  void Send(std::string_view bytes);
+  // Sends the terminal's SGR mouse report for a press or release of button
+  // (0 left, 1 middle, 2 right) at a 1-based row and column.
+  void SendMouse(int button, int row, int column, bool release);
+  void Resize(int columns, int rows);
+  void Signal(int signalNumber);
+  // Closes the terminal's master side, as a terminal window closing does.
+  void CloseMaster();
+
+  // --- Waiting ---
+  // Reads the program's output until condition holds; false at the deadline.
+  bool WaitFor(const std::function<bool()>& condition, int deadlineMs = kDefaultDeadlineMs);
+  bool WaitForText(int row, int column, std::string_view utf8, int deadlineMs = kDefaultDeadlineMs);
+  bool WaitForCursor(int row, int column, int deadlineMs = kDefaultDeadlineMs);
+  // Reads output until there has been none for quietMs (or the deadline).
+  void Settle(int quietMs = 300, int deadlineMs = kDefaultDeadlineMs);
+  // Waits for the program to end; false at the deadline. The wait status is
+  // then available through Status().
+  bool WaitExit(int deadlineMs = kDefaultDeadlineMs);
+  bool Exited() const { return exited_; }
+  int Status() const { return status_; }
+
+  // --- The screen (1-based rows and columns) ---
+  ScreenCell CellAt(int row, int column) const;
+  // The row's text as UTF-8, empty cells as blanks, trailing blanks kept.
+  std::string RowText(int row) const;
+  std::string TextAt(int row, int column, int count) const;
+  int CursorRow() const;
+  int CursorColumn() const;
+  bool CursorVisible() const { return cursorVisible_; }
+  bool AlternateScreen() const { return alternateScreen_; }
+  int MouseMode() const { return mouseMode_; }  // 0 when no mouse reports are on
+  int Rows() const { return rows_; }
+  int Columns() const { return columns_; }
+
+  // --- What the program did to the terminal ---
+  const std::string& Output() const { return output_; }
+  // Bytes written since the mark, for counting what an input costs.
+  std::size_t Mark() const { return output_.size(); }
+  termios SettingsAtStart() const { return startSettings_; }
+  termios SettingsNow() const;
+  // Writes bytes straight into the emulator, as if the program had: after
+  // the program has ended, this shows the pen the terminal was left with.
+  void Emulate(std::string_view bytes);
+  pid_t Pid() const { return pid_; }
+
+ private:
+  // Reads what is there within waitMs; false when the program's side of the
+  // terminal is gone.
+  bool ReadOnce(int waitMs);
+  void Reap(bool block);
+  friend struct SessionCallbacks;
+
+  int master_ = -1;
+  int slave_ = -1;  // kept open to read the terminal settings after the end
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  int status_ = 0;
+  int columns_;
+  int rows_;
+  VTerm* vterm_ = nullptr;
+  VTermScreen* screen_ = nullptr;
+  bool cursorVisible_ = true;
+  bool alternateScreen_ = false;
+  int mouseMode_ = 0;
+  std::string output_;
+  termios startSettings_{};
+};
+
+// Equal in every field a program could have changed and failed to restore.
+bool SameSettings(const termios& a, const termios& b);
+
+std::string Utf8(char32_t codePoint);
+
+}  // namespace kippfeld::e2e

@@ -1,0 +1,59 @@
+// The mapping from console cells to what curses is given: colour numbers,
+// the 8-colour fallback, and the glyph table's "?" for what a locale cannot
+// show. The drawing itself is covered by the end-to-end tests.
+#include "platform/terminal/terminal_screen.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/terminal/cp850.h"
+
+namespace kippfeld::platform {
+namespace {
+
+TEST(TerminalColoursTest, ConsoleColoursSwapRedAndBlueBits) {
+  // Console: 1 blue, 3 cyan, 4 red, 6 brown; ANSI: 1 red, 3 yellow, 4 blue, 6 cyan.
+  const int expected[16] = {0, 4, 2, 6, 1, 5, 3, 7, 8, 12, 10, 14, 9, 13, 11, 15};
+  for (int colour = 0; colour < 16; ++colour)
+    EXPECT_EQ(CursesColour(colour), expected[colour]) << colour;
+}
+
+TEST(TerminalColoursTest, AttributesOnTerminalsWithSixteenEightAndNoColours) {
+  struct Case {
+    std::uint8_t attribute;
+    int colours;
+    TerminalColours expected;
+  };
+  const Case cases[] = {
+      {0x03, 256, {6, 0, false}},    // the game's cyan on black
+      {0x07, 16, {7, 0, false}},     // light grey on black
+      {0x9E, 256, {11, 12, false}},  // yellow on bright blue
+      {0x0B, 8, {6, 0, true}},       // bright cyan: cyan, bold
+      {0x9E, 8, {3, 4, true}},       // bright background loses its intensity
+      {0x0F, 0, {-1, -1, true}},    {0x07, 0, {-1, -1, false}},
+  };
+  for (const Case& c : cases) {
+    TerminalColours got = ColoursOfAttribute(c.attribute, c.colours);
+    EXPECT_EQ(got.foreground, c.expected.foreground) << int(c.attribute) << "/" << c.colours;
+    EXPECT_EQ(got.background, c.expected.background) << int(c.attribute) << "/" << c.colours;
+    EXPECT_EQ(got.bold, c.expected.bold) << int(c.attribute) << "/" << c.colours;
+  }
+}
+
+TEST(GlyphTableTest, WhatTheLocaleCannotShowBecomesAQuestionMark) {
+  auto asciiOnly = [](char32_t c) { return c < 0x80; };
+  std::array<char32_t, 256> table = GlyphTable(asciiOnly);
+  EXPECT_EQ(table['A'], U'A');
+  EXPECT_EQ(table[0], U' ') << "byte 0 shows as a blank";
+  EXPECT_EQ(table[13], U'?') << "the note glyph is not ASCII";
+  EXPECT_EQ(table[0x9A], U'?');
+
+  std::array<char32_t, 256> full = GlyphTable([](char32_t) { return true; });
+  for (int byte = 0; byte < 256; ++byte) {
+    EXPECT_EQ(full[byte], Cp850ToUnicode(static_cast<std::uint8_t>(byte)));
+    // No glyph may be a control character that would reach the terminal raw.
+    EXPECT_FALSE(full[byte] < 0x20 || (full[byte] >= 0x7F && full[byte] < 0xA0)) << byte;
+  }
+}
+
+}  // namespace
+}  // namespace kippfeld::platform
