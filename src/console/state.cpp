@@ -6,9 +6,13 @@ namespace {
 ConsoleState theConsole;
 }
 
-ConsoleState& Console() { return theConsole; }
+ConsoleState& Console() {
+  return theConsole;
+}
 
-platform::Platform& CurrentPlatform() { return *theConsole.platform; }
+platform::Platform& CurrentPlatform() {
+  return *theConsole.platform;
+}
 
 void ResetConsole(platform::Platform& platform) {
   theConsole = ConsoleState{};

@@ -14,8 +14,8 @@ namespace kippfeld::game {
 
 // What the last WaitForInput left behind.
 struct InputEvent {
-  std::string key;  // a key string; 13 or 27 for a left or right double click
-  std::int16_t mouseKind = 0;  // 0 none, 1 button released, 2 double click
+  std::string key;               // a key string; 13 or 27 for a left or right double click
+  std::int16_t mouseKind = 0;    // 0 none, 1 button released, 2 double click
   std::int16_t mouseButton = 0;  // 1 left, 2 right, 4 middle
   std::int16_t mouseColumn = 0;  // 1-based
   std::int16_t mouseRow = 0;

@@ -133,7 +133,6 @@ TEST_F(ResultsTest, LongTimePushesTheMovesOntoTheNextRow) {
   }
 }
 
-
 TEST_F(ResultsTest, TimesStoredJustBelowTheirTenthAreListedInFull) {
   // As floats these lie just below the tenth (12.2 is 12.1999998); cutting
   // the raw value would list each one tenth short.

@@ -55,18 +55,26 @@ bool MemoryPlatform::GetCursorShape(Handle handle, CursorShape& shape) {
   return true;
 }
 
-void MemoryPlatform::SetCursorShape(Handle, const CursorShape& shape) { shape_ = shape; }
+void MemoryPlatform::SetCursorShape(Handle, const CursorShape& shape) {
+  shape_ = shape;
+}
 
-void MemoryPlatform::SetTextAttribute(std::uint8_t attribute) { textAttribute_ = attribute; }
+void MemoryPlatform::SetTextAttribute(std::uint8_t attribute) {
+  textAttribute_ = attribute;
+}
 
-void MemoryPlatform::SetOutputMode(std::uint32_t mode) { outputMode_ = mode; }
+void MemoryPlatform::SetOutputMode(std::uint32_t mode) {
+  outputMode_ = mode;
+}
 
 bool MemoryPlatform::GetInputMode(std::uint32_t& mode) {
   mode = inputMode_;
   return true;
 }
 
-void MemoryPlatform::SetInputMode(std::uint32_t mode) { inputMode_ = mode; }
+void MemoryPlatform::SetInputMode(std::uint32_t mode) {
+  inputMode_ = mode;
+}
 
 bool MemoryPlatform::PeekInput(InputRecord& record) {
   if (queue_.empty() || queue_.front().atMs > now_) return false;
@@ -104,29 +112,43 @@ bool MemoryPlatform::IsConsole(Handle handle) {
   return false;
 }
 
-void MemoryPlatform::SelectConsoleOutput(Handle handle) { selectedOutput_ = handle; }
+void MemoryPlatform::SelectConsoleOutput(Handle handle) {
+  selectedOutput_ = handle;
+}
 
 bool MemoryPlatform::OpenConsoleInput() {
   consoleInputOpen_ = consoleInputExists;
   return consoleInputOpen_;
 }
 
-void MemoryPlatform::CloseConsoleInput() { consoleInputOpen_ = false; }
+void MemoryPlatform::CloseConsoleInput() {
+  consoleInputOpen_ = false;
+}
 
-StartInfo MemoryPlatform::GetStartInfo() { return startInfo; }
+StartInfo MemoryPlatform::GetStartInfo() {
+  return startInfo;
+}
 
-void MemoryPlatform::UseStartInfoHandles() { usingStartInfoHandles_ = true; }
+void MemoryPlatform::UseStartInfoHandles() {
+  usingStartInfoHandles_ = true;
+}
 
-std::string MemoryPlatform::CommandLine() { return commandLine; }
+std::string MemoryPlatform::CommandLine() {
+  return commandLine;
+}
 
-std::uintptr_t MemoryPlatform::ModuleHandle() { return 0x400000; }
+std::uintptr_t MemoryPlatform::ModuleHandle() {
+  return 0x400000;
+}
 
 void MemoryPlatform::SetFloatingPointMode() {
   // long double on x86-64 already runs with the 64-bit significand, round to
   // nearest and all exceptions masked.
 }
 
-void MemoryPlatform::ExitProcess(int exitCode) { throw ProcessExit{exitCode}; }
+void MemoryPlatform::ExitProcess(int exitCode) {
+  throw ProcessExit{exitCode};
+}
 
 void MemoryPlatform::Resize(int width, int height) {
   width = std::max(width, 1);
@@ -167,7 +189,9 @@ void MemoryPlatform::Schedule(const InputRecord& record, std::uint64_t atMs) {
   queue_.insert(it, Scheduled{atMs, record});
 }
 
-void MemoryPlatform::Push(const InputRecord& record) { Schedule(record, now_); }
+void MemoryPlatform::Push(const InputRecord& record) {
+  Schedule(record, now_);
+}
 
 std::size_t MemoryPlatform::PendingInput() const {
   return static_cast<std::size_t>(std::count_if(
@@ -218,7 +242,9 @@ InputRecord MouseRecord(int x, int y, std::uint32_t buttons, std::uint32_t flags
   return record;
 }
 
-std::uint16_t ScanCodeOf(std::uint8_t character) { return KeyOfCharacter(character).scanCode; }
+std::uint16_t ScanCodeOf(std::uint8_t character) {
+  return KeyOfCharacter(character).scanCode;
+}
 
 InputScript& InputScript::Key(std::uint8_t character, std::uint64_t atMs) {
   KeyPosition key = KeyOfCharacter(character);
