@@ -22,7 +22,7 @@
 #include "game/screens.h"
 #include "platform/memory/memory_platform.h"
 #include "platform/terminal/cp850.h"
-#include "platform/terminal/terminal_buffer.h"
+#include "platform/cell_buffer.h"
 #include "platform/terminal/terminal_screen.h"
 
 namespace kippfeld {

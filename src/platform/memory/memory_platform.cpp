@@ -6,45 +6,34 @@
 
 namespace kippfeld::platform {
 
-MemoryPlatform::MemoryPlatform(int width, int height)
-    : width_(std::max(width, 1)),
-      height_(std::max(height, 1)),
-      cells_(static_cast<std::size_t>(width_) * height_) {}
+MemoryPlatform::MemoryPlatform(int width, int height) : buffer_(width, height) {}
 
 bool MemoryPlatform::GetBufferInfo(BufferInfo& info) {
-  info = {width_, height_, cursorX_, cursorY_, width_, height_};
+  info = {Width(), Height(), cursorX_, cursorY_, Width(), Height()};
   return true;
 }
 
 void MemoryPlatform::WriteCells(int x, int y, const Cell* cells, int count) {
   ++writeCalls_;
   longestWrite_ = std::max(longestWrite_, count);
-  if (y < 0 || y >= height_ || x < 0) return;
-  for (int i = 0; i < count && x + i < width_; ++i) At(x + i, y) = cells[i];
+  buffer_.Write(x, y, cells, count);
 }
 
 void MemoryPlatform::ScrollUp(Cell fill) {
-  std::copy(cells_.begin() + width_, cells_.end(), cells_.begin());
-  std::fill(cells_.end() - width_, cells_.end(), fill);
+  buffer_.ScrollUp(fill);
 }
 
 void MemoryPlatform::FillCharacter(int x, int y, std::uint8_t character, int count) {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  std::size_t start = static_cast<std::size_t>(y) * width_ + x;
-  for (std::size_t i = start; i < cells_.size() && i < start + std::max(count, 0); ++i)
-    cells_[i].character = character;
+  buffer_.FillCharacter(x, y, character, count);
 }
 
 void MemoryPlatform::FillAttribute(int x, int y, std::uint8_t attribute, int count) {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  std::size_t start = static_cast<std::size_t>(y) * width_ + x;
-  for (std::size_t i = start; i < cells_.size() && i < start + std::max(count, 0); ++i)
-    cells_[i].attribute = attribute;
+  buffer_.FillAttribute(x, y, attribute, count);
 }
 
 void MemoryPlatform::SetCursorPosition(int x, int y) {
   // The console refuses a position outside the buffer and keeps the old one.
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+  if (x < 0 || y < 0 || x >= Width() || y >= Height()) return;
   cursorX_ = x;
   cursorY_ = y;
 }
@@ -151,26 +140,18 @@ void MemoryPlatform::ExitProcess(int exitCode) {
 }
 
 void MemoryPlatform::Resize(int width, int height) {
-  width = std::max(width, 1);
-  height = std::max(height, 1);
-  std::vector<Cell> cells(static_cast<std::size_t>(width) * height);
-  for (int y = 0; y < std::min(height, height_); ++y)
-    for (int x = 0; x < std::min(width, width_); ++x)
-      cells[static_cast<std::size_t>(y) * width + x] = At(x, y);
-  cells_ = std::move(cells);
-  width_ = width;
-  height_ = height;
-  cursorX_ = std::min(cursorX_, width_ - 1);
-  cursorY_ = std::min(cursorY_, height_ - 1);
+  buffer_.Resize(width, height);
+  cursorX_ = std::min(cursorX_, Width() - 1);
+  cursorY_ = std::min(cursorY_, Height() - 1);
 }
 
 Cell MemoryPlatform::CellAt(int x, int y) const {
-  return cells_[static_cast<std::size_t>(y) * width_ + x];
+  return buffer_.At(x, y);
 }
 
 std::string MemoryPlatform::RowText(int y) const {
   std::string text;
-  for (int x = 0; x < width_; ++x) text += static_cast<char>(CellAt(x, y).character);
+  for (int x = 0; x < Width(); ++x) text += static_cast<char>(CellAt(x, y).character);
   return text;
 }
 

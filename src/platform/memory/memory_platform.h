@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "console/platform.h"
+#include "platform/cell_buffer.h"
 
 namespace kippfeld::platform {
 
@@ -61,8 +62,8 @@ class MemoryPlatform : public Platform {
   [[noreturn]] void ExitProcess(int exitCode) override;
 
   // --- Screen, for assertions ---
-  int Width() const { return width_; }
-  int Height() const { return height_; }
+  int Width() const { return buffer_.Width(); }
+  int Height() const { return buffer_.Height(); }
   // Resizes the buffer at once, keeping the top-left cells; new cells are
   // blank in 7 on 0 and the cursor is pulled inside.
   void Resize(int width, int height);
@@ -123,11 +124,8 @@ class MemoryPlatform : public Platform {
     InputRecord record;
   };
   void RunActionsUpTo(std::uint64_t ms);
-  Cell& At(int x, int y) { return cells_[static_cast<std::size_t>(y) * width_ + x]; }
 
-  int width_;
-  int height_;
-  std::vector<Cell> cells_;
+  CellBuffer buffer_;
   int cursorX_ = 0;
   int cursorY_ = 0;
   CursorShape shape_{25, true};

@@ -18,7 +18,7 @@
 
 #include "console/platform.h"
 #include "platform/terminal/decoder.h"
-#include "platform/terminal/terminal_buffer.h"
+#include "platform/cell_buffer.h"
 #include "platform/terminal/terminal_screen.h"
 
 namespace kippfeld::platform {

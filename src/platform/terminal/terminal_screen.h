@@ -10,7 +10,7 @@
 #include <string>
 
 #include "console/platform.h"
-#include "platform/terminal/terminal_buffer.h"
+#include "platform/cell_buffer.h"
 
 namespace kippfeld::platform {
 

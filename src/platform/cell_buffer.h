@@ -1,7 +1,7 @@
-// The terminal's screen as the console layer sees it: W x H cells of a code
-// page 850 byte and a text attribute, with the console's clipping rules. The
-// terminal only ever shows what this holds, so it is kept free of curses and
-// tested on its own.
+// A console's screen buffer: W x H cells of a code page 850 byte and a text
+// attribute, with the console's clipping rules. The memory console holds its
+// screen in one, and the terminal shows only what one holds, so both follow
+// the same rules.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/terminal/terminal_buffer.h"
+#include "platform/cell_buffer.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-// The terminal's cell buffer at its edges: the right edge, the bottom row,
+// The cell buffer at its edges: the right edge, the bottom row,
 // the end of the buffer, and resizes down to a single cell.
-#include "platform/terminal/terminal_buffer.h"
+#include "platform/cell_buffer.h"
 
 #include <gtest/gtest.h>
 
