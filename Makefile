@@ -39,12 +39,17 @@ windows:
 	cmake --build $(WINDOWS_BUILD) --target kippfeld -j $(JOBS)
 
 # The unit and game tests and the native console's tests, cross-built and
-# run under wine.
+# run under wine; then a short game of kippfeld.exe under wine in a pty,
+# driven and read by the native build's end-to-end harness.
 test-windows:
 	@scripts/bootstrap windows
 	$(WINDOWS_CONFIGURE)
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j $(JOBS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(BUILD) --target wine_e2e_test -j $(JOBS)
+	KIPPFELD_WINE_EXE=$(abspath $(WINDOWS_BUILD))/src/kippfeld.exe \
+		ctest --test-dir $(BUILD) -R Wine --no-tests=error --output-on-failure
 
 # Each libFuzzer target for FUZZ_SECONDS, starting from a fresh copy of its
 # seed corpus in $(FUZZ_BUILD)/corpus, so that what a run finds stays out of

@@ -125,6 +125,7 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
     putenv(term.data());
     setenv("LANG", options.locale.c_str(), 1);
     setenv("LC_ALL", options.locale.c_str(), 1);
+    for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
     // The crash tests end the program by SIGSEGV and SIGABRT: no core files.
     rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);

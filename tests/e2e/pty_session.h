@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 struct VTerm;
@@ -32,6 +33,9 @@ struct SessionOptions {
   std::string term = "xterm-256color";
   std::string locale = "C.UTF-8";
   std::vector<std::string> arguments;
+  // Set in the program's environment after TERM and the locale, so they can
+  // override those too.
+  std::vector<std::pair<std::string, std::string>> environment;
   // Starts the program with SIGHUP ignored, as nohup does.
   bool ignoreHangup = false;
 };

@@ -1,0 +1,155 @@
+// The Windows build under wine in a pty: wine's terminal console draws the
+// program's console cells with their colours and turns the terminal's key
+// sequences into key records, so a short game can be played here as on a
+// Windows console. Runs only when KIPPFELD_WINE_EXE names the cross-built
+// kippfeld.exe (`make test-windows` sets it) and wine is installed.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "e2e_support.h"
+
+namespace kippfeld::e2e {
+namespace {
+
+// Wine's first start in a new prefix creates the prefix, which can take a
+// minute on a slow machine; later steps only wait for the program.
+constexpr int kFirstScreenMs = 60'000;
+constexpr int kStepMs = 30'000;
+
+// Wine's console writes light grey on black, the console's default
+// attribute, as the terminal's default pen ("\x1b[m"), so those cells read
+// as the default colours; cyan comes through as palette colour 6.
+constexpr int kWineLightGrey = -1;
+constexpr int kWineBlack = -1;
+
+constexpr const char* kPageUp = "\x1b[5~";
+
+std::string FindOnPath(const std::string& name) {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return {};
+  std::string_view rest = path;
+  while (!rest.empty()) {
+    std::size_t colon = rest.find(':');
+    std::string dir(rest.substr(0, colon));
+    rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
+    std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return {};
+}
+
+bool IsRegularFile(const char* path) {
+  struct stat info {};
+  return path != nullptr && stat(path, &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The nine digits' colours, top row first: 'c' cyan, '.' light grey, '?'
+// anything else. A cell without its digit counts as '?': mid-repaint, wine
+// writes the highlight's blanks in cyan before the digits come.
+std::string Highlight(PtySession& s) {
+  std::string colours;
+  for (int row : {6, 8, 10}) {
+    if (!colours.empty()) colours += '/';
+    for (int column : {9, 19, 29}) {
+      ScreenCell cell = s.CellAt(row, column);
+      bool drawn = (cell.glyph == U'0' || cell.glyph == U'1') && cell.background == kWineBlack;
+      colours += !drawn                              ? '?'
+                 : cell.foreground == kCyan          ? 'c'
+                 : cell.foreground == kWineLightGrey ? '.'
+                                                     : '?';
+    }
+  }
+  return colours;
+}
+
+std::string TrimmedRow(PtySession& s, int row) {
+  std::string text = s.RowText(row);
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+// The results screen ignores keys for its first half second, and wine takes
+// a moment to end the process after the key that is taken.
+bool EndFromResultsUnderWine(PtySession& s) {
+  for (int attempt = 0; attempt < 60 && !s.Exited(); ++attempt) {
+    s.Send("x");
+    s.WaitExit(1000);
+  }
+  return s.Exited();
+}
+
+TEST(WineE2E, ShortGameOfTheWindowsBuild) {
+  const char* exe = std::getenv("KIPPFELD_WINE_EXE");
+  if (!IsRegularFile(exe)) GTEST_SKIP() << "KIPPFELD_WINE_EXE names no kippfeld.exe";
+  std::string wine = FindOnPath("wine");
+  if (wine.empty()) GTEST_SKIP() << "wine is not on PATH";
+
+  // The same quiet wine as the cross build's tests, in the user's own prefix.
+  SessionOptions options;
+  options.arguments = {exe};
+  options.environment = {{"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+  PtySession s(wine, options);
+  // Wine's console repaints by blanking every row and then drawing it again,
+  // so a screen is only ever checked by waiting for it: a row read in the
+  // middle of a repaint is empty.
+  ASSERT_TRUE(s.WaitForText(2, 1, "        Spielfeld:", kFirstScreenMs)) << Dump(s);
+  // Row 21 starts with a code page 850 character that wine's console shows
+  // through its own code page; the rest is plain text.
+  ASSERT_TRUE(s.WaitFor(
+      [&] {
+        std::string row = TrimmedRow(s, 21);
+        std::string_view end = "Test beginnen";
+        return row.size() >= end.size() &&
+               row.compare(row.size() - end.size(), end.size(), end) == 0;
+      },
+      kStepMs))
+      << Dump(s);
+  ASSERT_TRUE(s.WaitForText(23, 1, "  Abbruch jederzeit mit ESC", kStepMs)) << Dump(s);
+
+  s.Send("\r");
+  ASSERT_TRUE(s.WaitForText(16, 5, " Aufgabe  0  : \u00dcbungsmodus", kStepMs)) << Dump(s);
+  // Cell 3 selected: its move set, the 2 x 2 corner it lies in, is cyan.
+  ASSERT_TRUE(s.WaitFor([&] { return Highlight(s) == ".../cc./cc."; }, kStepMs)) << Highlight(s);
+  ASSERT_TRUE(s.WaitFor([&] { return Board(s) == "000/000/000"; }, kStepMs)) << Board(s);
+  ASSERT_TRUE(s.WaitFor([&] { return MoveLine(s) == Moves(0, 0); }, kStepMs)) << MoveLine(s);
+
+  s.Send("\r");
+  ASSERT_TRUE(s.WaitFor([&] { return Board(s) == "000/110/110"; }, kStepMs)) << Board(s);
+  ASSERT_TRUE(s.WaitFor([&] { return MoveLine(s) == Moves(1, 1); }, kStepMs)) << MoveLine(s);
+
+  // Each selection shows in the highlight alone; none of them is a move.
+  struct Step {
+    const char* key;
+    const char* highlight;
+  };
+  const Step steps[] = {
+      {kUp, "c../cc./c.."},        // the left edge's middle: itself and its three neighbours
+      {kPageUp, "ccc/.c./..."},    // up and right: the top edge's middle
+      {kPageDown, "..c/.cc/..c"},  // down and right: the right edge's middle
+  };
+  for (const Step& step : steps) {
+    s.Send(step.key);
+    ASSERT_TRUE(s.WaitFor([&] { return Highlight(s) == step.highlight; }, kStepMs))
+        << "after " << step.key + 1 << ": " << Highlight(s);
+  }
+  ASSERT_TRUE(s.WaitFor([&] { return MoveLine(s) == Moves(1, 1); }, kStepMs)) << MoveLine(s);
+  ASSERT_TRUE(s.WaitFor([&] { return Board(s) == "000/110/110"; }, kStepMs)) << Board(s);
+
+  s.Send("P");
+  ASSERT_TRUE(s.WaitForText(16, 5, " Aufgabe  1  : alles 1", kStepMs)) << Dump(s);
+
+  // Wine passes Esc as a key record with character 0; the scan code is what
+  // ends the game.
+  s.Send("\x1b");
+  ASSERT_TRUE(s.WaitForText(18, 1, "  gesammt :", kStepMs)) << Dump(s);
+  ASSERT_TRUE(EndFromResultsUnderWine(s)) << Dump(s);
+  EXPECT_TRUE(WIFEXITED(s.Status()) && WEXITSTATUS(s.Status()) == 0) << s.Status();
+}
+
+}  // namespace
+}  // namespace kippfeld::e2e
