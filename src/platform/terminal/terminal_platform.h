@@ -17,8 +17,8 @@
 #include <string>
 
 #include "console/platform.h"
-#include "platform/terminal/decoder.h"
 #include "platform/cell_buffer.h"
+#include "platform/terminal/decoder.h"
 #include "platform/terminal/terminal_screen.h"
 
 namespace kippfeld::platform {
