@@ -11,8 +11,20 @@ long double SecondsSinceMidnight() {
   return static_cast<long double>(milliseconds) / 1000.0L;
 }
 
+namespace {
+
+std::uint32_t Duration(std::int32_t milliseconds) {
+  return milliseconds > 0 ? static_cast<std::uint32_t>(milliseconds) : 0u;
+}
+
+}  // namespace
+
 void Pause(std::int32_t milliseconds) {
-  CurrentPlatform().Sleep(milliseconds > 0 ? static_cast<std::uint32_t>(milliseconds) : 0u);
+  CurrentPlatform().Sleep(Duration(milliseconds));
+}
+
+bool PauseUntilInput(std::int32_t milliseconds) {
+  return CurrentPlatform().SleepUntilInput(Duration(milliseconds));
 }
 
 }  // namespace kippfeld::console

@@ -12,4 +12,7 @@ long double SecondsSinceMidnight();
 // Sleeps the calling thread; input stays queued meanwhile.
 void Pause(std::int32_t milliseconds);
 
+// Like Pause, but ends as soon as an input record is waiting; true then.
+bool PauseUntilInput(std::int32_t milliseconds);
+
 }  // namespace kippfeld::console

@@ -159,6 +159,11 @@ class Platform {
   // --- Time ---
   virtual TimeOfDay LocalTime() = 0;
   virtual void Sleep(std::uint32_t milliseconds) = 0;
+  // Sleeps up to milliseconds, but returns as soon as an input record is
+  // pending (at once when one already is): true then, false when the time
+  // ran out. An input wait built on this answers at the moment input comes,
+  // where a fixed sleep between looks would make every input wait for it.
+  virtual bool SleepUntilInput(std::uint32_t milliseconds) = 0;
 
   // --- Process start and end ---
   // True when the console accepts a mode query on the handle.

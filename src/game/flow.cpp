@@ -178,7 +178,12 @@ float TaskTime(long double now, float start) {
   long double seconds = now - start;
   // The clock starts again from 0 at midnight; without the correction a task
   // that spans midnight would list a negative time.
-  if (seconds < 0) seconds += kSecondsPerDay;
+  if (seconds < -kSecondsPerDay / 2) seconds += kSecondsPerDay;
+  // A task solved within the tenth its start was read in (the keys typed
+  // ahead during the OK signal) differs from the start mark only by the
+  // mark's rounding to float, which may have gone up: that is no time at
+  // all, not a time that spans midnight or one below zero.
+  if (seconds < 0) seconds = 0;
   return static_cast<float>(seconds);
 }
 
@@ -238,7 +243,11 @@ void WaitForInput(GameSession& session, bool singlePoll) {
   console::SetMouseReporting(kMouseSelection);
   for (;;) {
     input = InputEvent{};
-    console::Pause(kPollMilliseconds);
+    // The pause ends the moment a record is waiting, and at once for one
+    // already queued: a burst is worked through without any wait between
+    // its records, and a key is answered when it comes, not at the next
+    // tick. The time limit only keeps an idle wait waking now and then.
+    console::PauseUntilInput(kPollMilliseconds);
     std::string polled = console::PollInput();
     console::CheckError();
     if (console::Length(polled) == kMouseStringLength) {

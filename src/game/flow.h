@@ -35,8 +35,9 @@ struct GameSession {
   TaskCatalogue catalogue;
 };
 
-// Waits (a poll every 100 ms) until a key, a button release or a double click
-// arrives and leaves it in session.input; with singlePoll, polls once.
+// Waits until a key, a button release or a double click arrives and leaves
+// it in session.input; with singlePoll, polls once (after waiting up to
+// 100 ms for something to come).
 void WaitForInput(GameSession& session, bool singlePoll);
 
 // Seconds since midnight cut down to tenths.

@@ -125,5 +125,20 @@ TEST(GameE2E, EscShowsResultsAndOneMoreKeyEndsWithStatusZero) {
   ExpectTerminalGivenBack(*s);
 }
 
+// Keys typed faster than any poll: forty steps, then moves, in one write.
+TEST(GameE2E, BurstTypedAtOnceEndsOnTheRightBoard) {
+  auto s = StartGame();
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  std::string burst;
+  for (int i = 0; i < 20; ++i) burst += std::string(kUp) + kDown;
+  // From cell 3: Enter (cell 3), Up Up Enter (cell 9), PgDn Enter (cell 5).
+  burst += std::string("\r") + kUp + kUp + "\r" + kPageDown + "\r";
+  s->Send(burst);
+  // Cells 3 {2,3,5,6}, 9 {5,6,8,9} and 5 {1,3,5,7,9}: 1, 2, 5, 7, 8 show 1.
+  ASSERT_TRUE(s->WaitFor([&] { return MoveLine(*s) == Moves(3, 3); })) << Dump(*s);
+  EXPECT_EQ(Board(*s), "011/010/011");
+  EXPECT_TRUE(s->WaitForCursor(8, 19));
+}
+
 }  // namespace
 }  // namespace kippfeld::e2e

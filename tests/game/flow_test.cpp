@@ -157,7 +157,8 @@ void PlayWholeGame(Via via) {
     seconds[k] = static_cast<int>((completed - start) / 1000);
     start = completed + kOkPause;
     moveTotal += moves[k];
-    ok[k] = SnapshotAt(platform, completed + 1000);
+    // Still showing a millisecond before the signal's two seconds are over.
+    ok[k] = SnapshotAt(platform, completed + kOkPause - 1);
     next[k] = SnapshotAt(platform, completed + kOkPause + 50);
   }
   std::uint64_t lastKey = s.time() + 1000;
@@ -409,6 +410,96 @@ TEST(GameFlow, RunTimeErrorIsReportedAndEndsWithZero) {
   EXPECT_EQ(end.atMs, 3300u);
   // At the print position the placement left: the digit of cell 3.
   EXPECT_EQ(platform.TextAt(10, 9, 15), " fehler  ... 7 ");
+}
+
+// --- Input is taken the moment it arrives ---
+
+TEST(InstantInput, BurstQueuedAtOnceIsWorkedThroughAtOneInstant) {
+  MemoryPlatform platform;
+  GameScript s(platform);
+  s.At(1000).Key('x');
+  // Forty steps typed ahead at 2000 ms, ending on the top-right cell (7),
+  // then Enter: all of it answered before the virtual clock moves on.
+  platform::InputScript burst(platform);
+  for (int i = 0; i < 20; ++i) burst.Extended(kUp, 2000).Extended(kDown, 2000);
+  burst.Extended(kUp, 2000).Extended(kUp, 2000).Extended(kRightKey, 2000);
+  burst.Extended(kRightKey, 2000).Key(kEnterKey, 2000);
+  auto after = SnapshotAt(platform, 2001);
+  s.At(3000).Key(kEscKey).Wait(1000).Key('x');
+  EXPECT_EQ(RunGame(platform).exitCode, 0);
+  EXPECT_EQ(after->cursorCell, 7);
+  EXPECT_EQ(after->Board(), MoveBits(7));
+  ExpectStatus(*after, s.catalogue(), 0, 1, 1);
+}
+
+TEST(InstantInput, KeyArrivingMidWaitIsAnsweredWhenItComes) {
+  MemoryPlatform platform;
+  GameScript s(platform);
+  s.At(1000).Key('x');
+  // The game has been waiting since 1000 ms; Enter 37 ms past a tenth.
+  s.At(1537).Key(kEnterKey);
+  auto before = SnapshotAt(platform, 1537);
+  auto after = SnapshotAt(platform, 1538);
+  s.At(3000).Key(kEscKey).Wait(1000).Key('x');
+  EXPECT_EQ(RunGame(platform).exitCode, 0);
+  ExpectStatus(*before, s.catalogue(), 0, 0, 0);
+  ExpectStatus(*after, s.catalogue(), 0, 1, 1);
+}
+
+TEST(InstantInput, TaskTimeCarriesNoPollDelay) {
+  // Introduction left at 200 ms (clock 43200.2), task 1 completed at
+  // 10 199 ms: 9.999 s, listed 9.9. A wait that looked only every 100 ms
+  // would have found the completing key at 10 200 ms or later and listed 10.
+  MemoryPlatform platform;
+  GameScript s(platform);
+  s.At(200).Key('x').At(500).StartTest().At(1000);
+  for (int cell : {2, 4, 5, 6}) s.Apply(cell, Via::kKeys);
+  s.SelectByKeys(8);
+  ASSERT_LT(s.time(), 10199u);
+  s.At(10199).Apply(8, Via::kKeys);
+  s.At(13000).Key(kEscKey).Wait(1000).Key('x');
+  EXPECT_EQ(RunGame(platform).exitCode, 0);
+  EXPECT_EQ(platform.TextAt(5, 1, 51), ResultsLine(s.catalogue(), 1, "9.9", 5));
+}
+
+// Types the keys that walk the cursor to each cell and apply its move, all
+// at the same instant.
+void TypeAhead(platform::InputScript& input, int fromCell, const std::vector<int>& cells,
+               std::uint64_t atMs) {
+  static constexpr std::uint16_t kSteps[3][3] = {
+      {kHome, kUp, kPgUp}, {kLeftKey, 0, kRightKey}, {kEnd, kDown, kPgDn}};
+  Place at = DigitOf(fromCell);
+  for (int cell : cells) {
+    Place to = DigitOf(cell);
+    while (at.row != to.row || at.column != to.column) {
+      int rowStep = (to.row > at.row) - (to.row < at.row);
+      int columnStep = (to.column > at.column) - (to.column < at.column);
+      input.Extended(kSteps[rowStep + 1][columnStep + 1], atMs);
+      at.row += 2 * rowStep;
+      at.column += 10 * columnStep;
+    }
+    input.Key(kEnterKey, atMs);
+  }
+}
+
+TEST(InstantInput, TaskSolvedWithinTheTenthItStartedListsZero) {
+  // The clock runs at x.1 s on whole virtual seconds. Task 2's start mark,
+  // some 43 207.1 s, rounds up when stored as a float (to 43 207.1016), and
+  // the moves typed ahead during the OK signal solve task 2 in that same
+  // tenth. Its time is 0: not below zero, and not a day for a midnight
+  // that never came.
+  MemoryPlatform platform;
+  platform.SetStartTime(TimeOfDay{12, 0, 0, 100});
+  GameScript s(platform);
+  s.At(1000).Key('x').StartTest();
+  std::uint64_t done1 = s.SolveTask(1, Via::kKeys);
+  std::vector<int> moves = SolvingMoves(s.board(), Entry(s, 2));
+  platform::InputScript input(platform);
+  TypeAhead(input, s.cursorCell(), moves, done1 + 1000);
+  s.At(done1 + 8000).Key(kEscKey).Wait(1000).Key('x');
+  EXPECT_EQ(RunGame(platform).exitCode, 0);
+  EXPECT_EQ(platform.TextAt(6, 1, 51),
+            ResultsLine(s.catalogue(), 2, "0", static_cast<int>(moves.size())));
 }
 
 }  // namespace

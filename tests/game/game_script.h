@@ -27,7 +27,8 @@ inline constexpr std::uint32_t kMiddle = platform::kMiddleButton;
 inline constexpr std::uint8_t kEnterKey = 13;
 inline constexpr std::uint8_t kEscKey = 27;
 inline constexpr std::uint64_t kOkPause = 2000;
-// Long enough for any input to be taken: a double click needs four polls.
+// Between scripted inputs; the game takes each at once, so this only keeps
+// the script's times apart and readable.
 inline constexpr std::uint64_t kGap = 500;
 
 struct Place {
@@ -159,8 +160,9 @@ class GameScript {
       applied = time_;
       Key(kEnterKey);
     } else {
-      // Press and release take two polls, the double click the third.
-      applied = time_ + 200;
+      // Press, release and the double click all come at once and are taken
+      // at once: the double click applies the move at the same instant.
+      applied = time_;
       DoubleClick(DigitOf(cell));
       cursorCell_ = cell;
     }
@@ -177,8 +179,7 @@ class GameScript {
     for (std::size_t i = 0; i < moves.size(); ++i) {
       if (i + 1 == moves.size()) {
         if (via == Via::kKeys) SelectByKeys(moves[i]);
-        std::uint64_t lead = via == Via::kKeys ? 0 : 200;
-        time_ = (time_ + lead + 999) / 1000 * 1000 - lead;
+        time_ = (time_ + 999) / 1000 * 1000;
       }
       completed = Apply(moves[i], via);
     }

@@ -87,6 +87,22 @@ void MemoryPlatform::Sleep(std::uint32_t milliseconds) {
   Advance(milliseconds);
 }
 
+bool MemoryPlatform::SleepUntilInput(std::uint32_t milliseconds) {
+  const std::uint64_t deadline = now_ + milliseconds;
+  for (;;) {
+    // The queue is in time order: the front is the first record to show.
+    if (!queue_.empty() && queue_.front().atMs <= now_) return true;
+    if (now_ >= deadline) return false;
+    // Step to the next moment anything can change: a record showing up, or
+    // an action that may push one.
+    std::uint64_t next = deadline;
+    if (!queue_.empty()) next = std::min(next, queue_.front().atMs);
+    if (!actions_.empty()) next = std::min(next, std::max(actions_.begin()->first, now_ + 1));
+    if (next > timeLimit_) throw VirtualTimeLimit{now_};
+    Advance(next - now_);
+  }
+}
+
 bool MemoryPlatform::IsConsole(Handle handle) {
   switch (handle) {
     case Handle::kStandardOutput:

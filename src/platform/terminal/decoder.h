@@ -48,6 +48,7 @@ class InputDecoder {
   // Takes the oldest decoded record; false when there is none.
   bool Pop(InputRecord& record);
   bool HasRecords() const { return !records_.empty(); }
+  std::size_t RecordCount() const { return records_.size(); }
 
   // Mouse positions are clamped into this size (a terminal may report cells
   // beyond the buffer while it is being resized). 0 or less: no clamping.

@@ -8,8 +8,10 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/terminal/terminal_lifecycle.h"
 #include "platform/terminal/terminal_platform.h"
@@ -24,6 +26,7 @@ constexpr char kMouseOff[] = "\x1b[?1006l\x1b[?1003l\x1b[?1000l";
 // Reads per Pump: a flood of mouse reports must not keep a look at the input
 // from returning.
 constexpr int kMaxReadsPerPump = 16;
+constexpr std::size_t kReadSize = 4096;
 
 std::uint64_t MonotonicMs() {
   timespec now{};
@@ -76,9 +79,16 @@ void TerminalPlatform::SetInputMode(std::uint32_t mode) {
   if (!shutDown_ && !closed_) SetMouseModes((mode & kMouseInput) != 0);
 }
 
+bool TerminalPlatform::QueueFull() const {
+  return decoder_.RecordCount() >= kMaxQueuedRecords;
+}
+
 void TerminalPlatform::Pump() {
   if (shutDown_ || !inputOpen_) return;
-  for (int reads = 0; reads < kMaxReadsPerPump; ++reads) {
+  // What is not read stays in the terminal's own buffer, which holds the
+  // sender back once it is full: a huge paste costs a bounded queue here,
+  // not memory in proportion to its size.
+  for (int reads = 0; reads < kMaxReadsPerPump && !QueueFull(); ++reads) {
     pollfd terminal{fd_, POLLIN, 0};
     int ready = poll(&terminal, 1, 0);
     if (ready < 0 && errno == EINTR) continue;
@@ -87,7 +97,7 @@ void TerminalPlatform::Pump() {
       if (Hangup(terminal.revents)) TerminalClosed();
       return;
     }
-    char bytes[4096];
+    char bytes[kReadSize];
     ssize_t count = read(fd_, bytes, sizeof bytes);
     if (count > 0) {
       decoder_.Feed(std::string_view(bytes, static_cast<std::size_t>(count)), MonotonicMs());
@@ -104,17 +114,24 @@ void TerminalPlatform::TerminalClosed() {
   std::exit(kTerminalClosedExitCode);
 }
 
+bool TerminalPlatform::TakeRecord() {
+  if (front_) return true;
+  Pump();
+  decoder_.Expire(MonotonicMs());
+  InputRecord next;
+  if (decoder_.Pop(next)) front_ = next;
+  return front_.has_value();
+}
+
 bool TerminalPlatform::PeekInput(InputRecord& record) {
   Sync();
-  Present();
-  if (!inputOpen_) return false;
-  if (!front_) {
-    Pump();
-    decoder_.Expire(MonotonicMs());
-    InputRecord next;
-    if (decoder_.Pop(next)) front_ = next;
+  // While records are waiting the screen is not shown: the program is about
+  // to redraw it for the next one anyway, and a burst of keys costs the
+  // terminal only the screen that is left when the burst has been answered.
+  if (!inputOpen_ || !TakeRecord()) {
+    Present();
+    return false;
   }
-  if (!front_) return false;
   record = *front_;
   return true;
 }
@@ -129,22 +146,40 @@ void TerminalPlatform::RemoveInput() {
 }
 
 void TerminalPlatform::Sleep(std::uint32_t milliseconds) {
+  Wait(milliseconds, false);
+}
+
+bool TerminalPlatform::SleepUntilInput(std::uint32_t milliseconds) {
+  return Wait(milliseconds, true);
+}
+
+bool TerminalPlatform::Wait(std::uint32_t milliseconds, bool untilInput) {
   Sync();
+  if (untilInput && inputOpen_ && TakeRecord()) return true;
   Present();
-  std::uint64_t deadline = MonotonicMs() + milliseconds;
+  const std::uint64_t deadline = MonotonicMs() + milliseconds;
   for (;;) {
     std::uint64_t now = MonotonicMs();
-    if (now >= deadline) return;
-    pollfd waits[2] = {{inputOpen_ && !shutDown_ ? fd_ : -1, POLLIN, 0}, {WakeFd(), POLLIN, 0}};
-    int ready = poll(waits, 2, static_cast<int>(deadline - now));
+    if (untilInput && inputOpen_) {
+      decoder_.Expire(now);
+      if (decoder_.HasRecords()) return true;
+    }
+    if (now >= deadline) return false;
+    int timeout = static_cast<int>(deadline - now);
+    // A lone Esc becomes a key when its time is up, with no byte to wake us.
+    if (std::optional<std::uint64_t> due = decoder_.Deadline(); untilInput && due)
+      timeout = std::min(timeout, static_cast<int>(*due > now ? *due - now : 0));
+    // Input is read as it comes, so that it is timed right, as long as the
+    // queue has room; a fixed pause leaves it queued for the next look.
+    bool readTerminal = inputOpen_ && !shutDown_ && !QueueFull();
+    pollfd waits[2] = {{readTerminal ? fd_ : -1, POLLIN, 0}, {WakeFd(), POLLIN, 0}};
+    int ready = poll(waits, 2, timeout);
     if (ready <= 0) continue;  // timed out (checked above) or interrupted
-    // Input is read as it comes, so it is timed right, but it stays queued
-    // for the program's next look.
     if (waits[0].revents != 0) Pump();
     if (waits[1].revents != 0) {
       DrainWake();
-      // A resize during a long pause repaints at once rather than leaving
-      // the terminal's rearranged screen until the pause is over.
+      // A resize during a wait repaints at once rather than leaving the
+      // terminal's rearranged screen until the next input.
       Sync();
       Present();
     }

@@ -29,6 +29,9 @@ class TerminalPlatform : public Platform {
   // SIGHUP ignored, read returning end of file or EIO): 128 + SIGHUP, what a
   // shell reports for a job that a hang-up ended.
   static constexpr int kTerminalClosedExitCode = 129;
+  // Decoded records kept at most; the rest waits in the terminal. A few
+  // thousand keep a burst flowing at full speed and cost well under 1 MiB.
+  static constexpr std::size_t kMaxQueuedRecords = 4096;
 
   // Starts on an open terminal fd (which it then owns); nullptr and a reason
   // in error when curses cannot run there.
@@ -52,6 +55,7 @@ class TerminalPlatform : public Platform {
   void RemoveInput() override;
   TimeOfDay LocalTime() override;
   void Sleep(std::uint32_t milliseconds) override;
+  bool SleepUntilInput(std::uint32_t milliseconds) override;
   bool IsConsole(Handle handle) override;
   void SelectConsoleOutput(Handle handle) override;
   bool OpenConsoleInput() override;
@@ -75,8 +79,15 @@ class TerminalPlatform : public Platform {
   void Sync();
   // Shows what changed since the last call.
   void Present();
-  // Reads whatever the terminal has ready into the decoder, without waiting.
+  // Reads what the terminal has ready into the decoder, without waiting and
+  // only while the decoder's queue has room.
   void Pump();
+  bool QueueFull() const;
+  // Makes front_ the next record if there is one; true when there is.
+  bool TakeRecord();
+  // Sleep and SleepUntilInput: shows the screen, then waits, reading input
+  // as it comes and repainting on a resize.
+  bool Wait(std::uint32_t milliseconds, bool untilInput);
   // Handles the terminal being gone; does not return.
   [[noreturn]] void TerminalClosed();
   void SetMouseModes(bool on);

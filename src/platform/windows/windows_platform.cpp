@@ -229,6 +229,19 @@ void WindowsPlatform::Sleep(std::uint32_t milliseconds) {
   ::Sleep(milliseconds);
 }
 
+// The console input handle is signalled while its queue holds a record.
+bool WindowsPlatform::SleepUntilInput(std::uint32_t milliseconds) {
+  if (consoleInput_ != nullptr) {
+    DWORD result = WaitForSingleObject(Native(consoleInput_), milliseconds);
+    if (result == WAIT_OBJECT_0) return true;
+    if (result == WAIT_TIMEOUT) return false;
+  }
+  // No input to wait on, or the wait failed: sleep, so that a caller that
+  // waits in a loop does not spin.
+  ::Sleep(milliseconds);
+  return false;
+}
+
 bool WindowsPlatform::IsConsole(Handle handle) {
   DWORD mode = 0;
   return GetConsoleMode(Native(HandleOf(handle)), &mode) != 0;

@@ -47,6 +47,7 @@ class WindowsPlatform : public Platform {
   void RemoveInput() override;
   TimeOfDay LocalTime() override;
   void Sleep(std::uint32_t milliseconds) override;
+  bool SleepUntilInput(std::uint32_t milliseconds) override;
   bool IsConsole(Handle handle) override;
   void SelectConsoleOutput(Handle handle) override;
   bool OpenConsoleInput() override;
