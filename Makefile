@@ -72,13 +72,15 @@ fuzz:
 	done
 
 # The figures of BENCHMARKS.md, in Release: the Google Benchmark programs,
-# then the real binary's cost in a pty.
+# then the real binary's cost in a pty. BENCH_BEFORE=path/to/kippfeld
+# measures an older build in the same run and lists the two side by side.
+BENCH_BEFORE ?=
 bench:
 	@scripts/bootstrap bench
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DKIPPFELD_BENCH=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(BENCH_BUILD) --target kippfeld_bench kippfeld -j $(JOBS)
 	./$(BENCH_BUILD)/bench/kippfeld_bench
-	bench/terminal_cost $(BENCH_BUILD)/src/kippfeld
+	bench/terminal_cost $(BENCH_BUILD)/src/kippfeld $(if $(BENCH_BEFORE),--before $(BENCH_BEFORE))
 
 # valgrind memcheck over whole scripted games (the game flow tests) and the
 # input floods: any error or leak fails.
