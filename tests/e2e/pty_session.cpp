@@ -115,7 +115,7 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
     setsid();
-    ioctl(slave_, TIOCSCTTY, 0);
+    if (options.controllingTerminal) ioctl(slave_, TIOCSCTTY, 0);
     dup2(slave_, 0);
     dup2(slave_, 1);
     dup2(slave_, 2);

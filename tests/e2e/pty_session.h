@@ -38,6 +38,10 @@ struct SessionOptions {
   std::vector<std::pair<std::string, std::string>> environment;
   // Starts the program with SIGHUP ignored, as nohup does.
   bool ignoreHangup = false;
+  // False: the program gets the terminal on its standard handles only, in a
+  // session of its own without a controlling terminal, so no resize signal
+  // ever reaches it.
+  bool controllingTerminal = true;
 };
 
 class PtySession {

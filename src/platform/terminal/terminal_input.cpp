@@ -27,6 +27,8 @@ constexpr char kMouseOff[] = "\x1b[?1006l\x1b[?1003l\x1b[?1000l";
 // from returning.
 constexpr int kMaxReadsPerPump = 16;
 constexpr std::size_t kReadSize = 4096;
+// How often a wait looks at the terminal's size when no signal tells it.
+constexpr std::uint64_t kSizeCheckMs = 100;
 
 std::uint64_t MonotonicMs() {
   timespec now{};
@@ -165,7 +167,9 @@ bool TerminalPlatform::Wait(std::uint32_t milliseconds, bool untilInput) {
       if (decoder_.HasRecords()) return true;
     }
     if (now >= deadline) return false;
-    int timeout = static_cast<int>(deadline - now);
+    // Never asleep for long at a time: where no resize signal comes (no
+    // controlling terminal) a wake-up is when a new size is noticed.
+    int timeout = static_cast<int>(std::min<std::uint64_t>(deadline - now, kSizeCheckMs));
     // A lone Esc becomes a key when its time is up, with no byte to wake us.
     if (std::optional<std::uint64_t> due = decoder_.Deadline(); untilInput && due)
       timeout = std::min(timeout, static_cast<int>(*due > now ? *due - now : 0));
@@ -174,15 +178,12 @@ bool TerminalPlatform::Wait(std::uint32_t milliseconds, bool untilInput) {
     bool readTerminal = inputOpen_ && !shutDown_ && !QueueFull();
     pollfd waits[2] = {{readTerminal ? fd_ : -1, POLLIN, 0}, {WakeFd(), POLLIN, 0}};
     int ready = poll(waits, 2, timeout);
-    if (ready <= 0) continue;  // timed out (checked above) or interrupted
-    if (waits[0].revents != 0) Pump();
-    if (waits[1].revents != 0) {
-      DrainWake();
-      // A resize during a wait repaints at once rather than leaving the
-      // terminal's rearranged screen until the next input.
-      Sync();
-      Present();
-    }
+    if (ready > 0 && waits[0].revents != 0) Pump();
+    if (ready > 0 && waits[1].revents != 0) DrainWake();
+    // A resize during a wait repaints at once rather than leaving the
+    // terminal's rearranged screen until the next input.
+    Sync(true);
+    Present();
   }
 }
 

@@ -60,8 +60,7 @@ std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string& er
       "\x18" /* CAN: ends any sequence cut off mid-way */
       "\x1b[?1006l\x1b[?1003l\x1b[?1000l" +
       platform->screen_.ResetString());
-  platform->buffer_.Resize(platform->screen_.Width(), platform->screen_.Height());
-  platform->decoder_.SetScreenSize(platform->buffer_.Width(), platform->buffer_.Height());
+  platform->FitBuffer();
   gLivePlatform = platform.get();
   std::atexit(ShutdownAtExit);
   return platform;
@@ -88,18 +87,31 @@ void TerminalPlatform::Shutdown() {
   fd_ = -1;
 }
 
-void TerminalPlatform::Sync() {
-  if (shutDown_ || !TakeResize()) return;
+void TerminalPlatform::Sync(bool askSize) {
+  if (shutDown_) return;
+  bool signalled = TakeResize();
+  if (!signalled && !askSize) return;
   winsize size{};
   if (ioctl(fd_, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) return;
+  // Without a resize signal (no controlling terminal) a changed size is the
+  // only sign; with one, the terminal may have rearranged what it shows
+  // even at the same size, so it is painted again all the same.
+  if (!signalled && size.ws_col == screen_.Width() && size.ws_row == screen_.Height()) return;
   screen_.Resize(size.ws_col, size.ws_row);
-  // Curses may refuse a size; the buffer follows what curses took, so the
-  // two never disagree about which cells exist.
-  buffer_.Resize(screen_.Width(), screen_.Height());
+  FitBuffer();
+  dirty_ = true;
+}
+
+void TerminalPlatform::FitBuffer() {
+  // Curses may refuse a size; the buffer follows what curses took. It never
+  // gets smaller than the screens the game draws, whatever the window: like
+  // a console window on a larger buffer, a small terminal shows the top-left
+  // part, and growing it again shows every cell that was drawn meanwhile.
+  buffer_.Resize(std::max(kMinimumWidth, screen_.Width()),
+                 std::max(kMinimumHeight, screen_.Height()));
   decoder_.SetScreenSize(buffer_.Width(), buffer_.Height());
   cursorX_ = std::min(cursorX_, buffer_.Width() - 1);
   cursorY_ = std::min(cursorY_, buffer_.Height() - 1);
-  dirty_ = true;
 }
 
 void TerminalPlatform::Present() {
@@ -110,7 +122,13 @@ void TerminalPlatform::Present() {
 
 bool TerminalPlatform::GetBufferInfo(BufferInfo& info) {
   Sync();
-  info = {buffer_.Width(), buffer_.Height(), cursorX_, cursorY_, buffer_.Width(), buffer_.Height()};
+  // The window is what the terminal shows of the buffer.
+  info = {buffer_.Width(),
+          buffer_.Height(),
+          cursorX_,
+          cursorY_,
+          std::min(screen_.Width(), buffer_.Width()),
+          std::min(screen_.Height(), buffer_.Height())};
   return true;
 }
 

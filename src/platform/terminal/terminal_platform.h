@@ -1,9 +1,9 @@
 // The console on a POSIX terminal. The screen is a cell buffer of the
-// terminal's size that curses shows whenever the program is about to wait
-// (before each sleep and each look at the input) and before it ends; the
-// input is read from the terminal by this backend and turned into console
-// records by the InputDecoder. Curses' own input (getch, getmouse) is never
-// used: it merges presses and releases, reorders bursts and depends on TERM.
+// terminal's size, but at least 80 x 25, whose top-left part curses shows whenever the program is
+// about to wait (before each sleep and each look at the input) and before it ends; the input is
+// read from the terminal by this backend and turned into console records by the InputDecoder.
+// Curses' own input (getch, getmouse) is never used: it merges presses and releases, reorders
+// bursts and depends on TERM.
 //
 // Ways out: ExitProcess (the game's end and its error path), the ending and
 // crash signals (see terminal_lifecycle.h), and a closed terminal. Each gives
@@ -32,6 +32,9 @@ class TerminalPlatform : public Platform {
   // Decoded records kept at most; the rest waits in the terminal. A few
   // thousand keep a burst flowing at full speed and cost well under 1 MiB.
   static constexpr std::size_t kMaxQueuedRecords = 4096;
+  // The smallest screen buffer: the size of the screens the game draws.
+  static constexpr int kMinimumWidth = 80;
+  static constexpr int kMinimumHeight = 25;
 
   // Starts on an open terminal fd (which it then owns); nullptr and a reason
   // in error when curses cannot run there.
@@ -74,9 +77,11 @@ class TerminalPlatform : public Platform {
  private:
   explicit TerminalPlatform(int fd);
 
-  // Takes a pending resize: the buffer gets the terminal's new size, keeping
-  // its top-left cells. Every operation starts with it.
-  void Sync();
+  // Takes a pending resize (with askSize, also one that came without a
+  // signal): the buffer gets the terminal's new size, never less than the
+  // minimum, keeping its top-left cells. Every operation starts with it.
+  void Sync(bool askSize = false);
+  void FitBuffer();
   // Shows what changed since the last call.
   void Present();
   // Reads what the terminal has ready into the decoder, without waiting and

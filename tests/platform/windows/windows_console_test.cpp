@@ -284,6 +284,33 @@ TEST_F(WindowsConsoleTest, RemoveInputOnAnEmptyQueueReturnsInsteadOfWaiting) {
   EXPECT_FALSE(platform_->PeekInput(record));
 }
 
+TEST_F(WindowsConsoleTest, SleepUntilInputWakesForARecordAndTimesOutWithoutOne) {
+  EXPECT_FALSE(platform_->SleepUntilInput(30)) << "nothing queued: the time runs out";
+  Feed({Key(true, 'a', 30)});
+  EXPECT_TRUE(platform_->SleepUntilInput(10'000)) << "a queued record ends it at once";
+  platform_->RemoveInput();
+  // A record that comes during the wait ends it: only then is the answer
+  // true, long before the ten seconds are up.
+  HANDLE input = console_.input;
+  HANDLE feeder = CreateThread(
+      nullptr, 0,
+      [](LPVOID handle) -> DWORD {
+        ::Sleep(50);
+        INPUT_RECORD record = Key(true, 'b', 48);
+        DWORD written = 0;
+        WriteConsoleInputA(static_cast<HANDLE>(handle), &record, 1, &written);
+        return 0;
+      },
+      input, 0, nullptr);
+  ASSERT_NE(feeder, nullptr);
+  EXPECT_TRUE(platform_->SleepUntilInput(10'000));
+  WaitForSingleObject(feeder, INFINITE);
+  CloseHandle(feeder);
+  InputRecord record;
+  ASSERT_TRUE(platform_->PeekInput(record));
+  EXPECT_EQ(record.character, 'b');
+}
+
 TEST_F(WindowsConsoleTest, OemBytesOfKeyRecordsArriveUnchanged) {
   // U umlaut and u umlaut sit at the same bytes in code pages 850 and 437.
   Feed({Key(true, 0x9A, 24, SHIFT_PRESSED), Key(true, 0x81, 24)});
