@@ -1,7 +1,6 @@
 #include "detached_run.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -18,6 +17,20 @@ long long NowMs() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+// What is in the pipe now. Once the program has ended, that is all it
+// wrote; whatever it started and left running may hold the pipe open still.
+std::string ReadWhatIsThere(int fd) {
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  std::string text;
+  char bytes[4096];
+  for (;;) {
+    ssize_t count = read(fd, bytes, sizeof bytes);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) return text;
+    text.append(bytes, static_cast<std::size_t>(count));
+  }
 }
 
 }  // namespace
@@ -52,43 +65,18 @@ DetachedRun RunDetached(const std::string& program, const std::vector<std::strin
   close(error[1]);
 
   DetachedRun run;
-  pollfd fds[2] = {{output[0], POLLIN, 0}, {error[0], POLLIN, 0}};
-  std::string* texts[2] = {&run.output, &run.error};
   long long end = NowMs() + options.deadlineMs;
-  int openPipes = 2;
-  while (openPipes > 0) {
-    long long left = end - NowMs();
-    if (left <= 0) break;
-    if (poll(fds, 2, static_cast<int>(left)) < 0 && errno != EINTR) break;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char bytes[4096];
-      ssize_t count = read(fds[i].fd, bytes, sizeof bytes);
-      if (count > 0) {
-        texts[i]->append(bytes, static_cast<std::size_t>(count));
-      } else if (count == 0 || errno != EINTR) {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --openPipes;
-      }
-    }
+  while (!(run.exited = waitpid(pid, &run.status, WNOHANG) == pid) && NowMs() < end) usleep(5'000);
+  if (!run.exited) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &run.status, 0);
   }
-  for (pollfd& fd : fds)
-    if (fd.fd >= 0) close(fd.fd);
-
-  // The pipes may close before the process has quite ended.
-  while (!run.exited) {
-    pid_t done = waitpid(pid, &run.status, WNOHANG);
-    if (done == pid) {
-      run.exited = true;
-    } else if (NowMs() >= end) {
-      kill(pid, SIGKILL);
-      waitpid(pid, &run.status, 0);
-      break;
-    } else {
-      usleep(5'000);
-    }
-  }
+  // What the program writes here (a usage text at most) fits in the pipes'
+  // buffers, so it can end without anyone reading them.
+  run.output = ReadWhatIsThere(output[0]);
+  run.error = ReadWhatIsThere(error[0]);
+  close(output[0]);
+  close(error[0]);
   return run;
 }
 
