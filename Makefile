@@ -12,7 +12,7 @@ WINDOWS_BUILD ?= build-windows
 WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake \
 	-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
 
-.PHONY: play test build bootstrap sanitize fuzz bench memcheck clean windows test-windows
+.PHONY: play test build package bootstrap sanitize fuzz bench memcheck clean windows test-windows
 
 play: bootstrap
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
@@ -25,6 +25,14 @@ build: bootstrap
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# A Debian package of the Release build in build/: the program in /usr/games,
+# the manual page in section 6, the libraries it needs found by
+# dpkg-shlibdeps. Gives build/kippfeld_<version>_<architecture>.deb.
+# CPack installs from the whole build, which `build` brings up to date first.
+package: build
+	@scripts/bootstrap package
+	cd $(BUILD) && cpack -G DEB
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: bootstrap

@@ -110,6 +110,11 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
   for (std::string& a : argv) args.push_back(a.data());
   args.push_back(nullptr);
   std::string term = "TERM=" + options.term;
+  int outputPipe[2] = {-1, -1};
+  int errorPipe[2] = {-1, -1};
+  if (options.outputToPipes &&
+      (pipe2(outputPipe, O_CLOEXEC) != 0 || pipe2(errorPipe, O_CLOEXEC) != 0))
+    throw std::runtime_error("pipe failed");
 
   pid_ = fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
@@ -117,8 +122,8 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
     setsid();
     if (options.controllingTerminal) ioctl(slave_, TIOCSCTTY, 0);
     dup2(slave_, 0);
-    dup2(slave_, 1);
-    dup2(slave_, 2);
+    dup2(options.outputToPipes ? outputPipe[1] : slave_, 1);
+    dup2(options.outputToPipes ? errorPipe[1] : slave_, 2);
     signal(SIGHUP, options.ignoreHangup ? SIG_IGN : SIG_DFL);
     signal(SIGINT, SIG_DFL);
     signal(SIGQUIT, SIG_DFL);
@@ -134,6 +139,12 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
     execv(args[0], args.data());
     _exit(127);
   }
+  if (options.outputToPipes) {
+    close(outputPipe[1]);
+    close(errorPipe[1]);
+    outputPipe_ = outputPipe[0];
+    errorPipe_ = errorPipe[0];
+  }
 }
 
 PtySession::~PtySession() {
@@ -143,7 +154,31 @@ PtySession::~PtySession() {
   }
   if (master_ >= 0) close(master_);
   if (slave_ >= 0) close(slave_);
+  if (outputPipe_ >= 0) close(outputPipe_);
+  if (errorPipe_ >= 0) close(errorPipe_);
   if (vterm_ != nullptr) vterm_free(vterm_);
+}
+
+namespace {
+std::string ReadToEnd(int fd) {
+  std::string text;
+  char bytes[4096];
+  while (fd >= 0) {
+    ssize_t count = read(fd, bytes, sizeof bytes);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) break;
+    text.append(bytes, static_cast<std::size_t>(count));
+  }
+  return text;
+}
+}  // namespace
+
+std::string PtySession::PipedOutput() {
+  return ReadToEnd(outputPipe_);
+}
+
+std::string PtySession::PipedError() {
+  return ReadToEnd(errorPipe_);
 }
 
 void PtySession::Send(std::string_view bytes) {

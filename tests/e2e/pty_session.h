@@ -42,6 +42,9 @@ struct SessionOptions {
   // session of its own without a controlling terminal, so no resize signal
   // ever reaches it.
   bool controllingTerminal = true;
+  // Standard output and standard error go to pipes, not to the terminal,
+  // which stays the controlling terminal and standard input.
+  bool outputToPipes = false;
 };
 
 class PtySession {
@@ -93,6 +96,10 @@ class PtySession {
   const std::string& Output() const { return output_; }
   // Bytes written since the mark, for counting what an input costs.
   std::size_t Mark() const { return output_.size(); }
+  // With outputToPipes, everything the program wrote there; reads until the
+  // program (and whatever inherited the pipe) has closed it.
+  std::string PipedOutput();
+  std::string PipedError();
   termios SettingsAtStart() const { return startSettings_; }
   termios SettingsNow() const;
   // Writes bytes straight into the emulator, as if the program had: after
@@ -121,6 +128,9 @@ class PtySession {
   int mouseMode_ = 0;
   std::string output_;
   termios startSettings_{};
+  // The read ends of the pipes, with outputToPipes.
+  int outputPipe_ = -1;
+  int errorPipe_ = -1;
 };
 
 // Equal in every field a program could have changed and failed to restore.

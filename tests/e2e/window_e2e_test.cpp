@@ -17,7 +17,12 @@ const std::string kHeading = "    \u00dcbung                    Zeit (sec.)     
   if (!s.WaitForText(2, 1, "        Spielfeld:"))
     return ::testing::AssertionFailure() << "no introduction:\n" << Dump(s);
   s.Send(" ");
-  if (!s.WaitFor([&] { return s.TextAt(2, 1, 8) == "        " && s.CursorRow() == 10; }))
+  // The screen arrives in pieces: wait for its last part, the selected
+  // cell's set in cyan, as well as for the introduction to be gone.
+  if (!s.WaitFor([&] {
+        return s.TextAt(2, 1, 18) == std::string(18, ' ') && Board(s) == "000/000/000" &&
+               s.CellAt(10, 9).foreground == kCyan && s.CursorRow() == 10;
+      }))
     return ::testing::AssertionFailure() << "no playing screen:\n" << Dump(s);
   return ::testing::AssertionSuccess();
 }
@@ -38,7 +43,7 @@ TEST(WindowE2E, SmallTerminalCutsTheIntroductionAndShowsTheWholeField) {
   // Grown with no input at all: the status lines are there at once.
   s->Resize(80, 25);
   ASSERT_TRUE(s->WaitForText(16, 5, kPracticeLine, 3000)) << Dump(*s);
-  EXPECT_EQ(MoveLine(*s), Moves(0, 0));
+  EXPECT_TRUE(s->WaitFor([&] { return MoveLine(*s) == Moves(0, 0); }, 3000)) << Dump(*s);
 }
 
 TEST(WindowE2E, LongestIntroductionLineFitsSeventyOneColumnsWithoutScrolling) {
@@ -54,7 +59,7 @@ TEST(WindowE2E, ResultsSurviveShrinkingAndGrowingBack) {
   auto s = StartGame();
   ASSERT_TRUE(ReachPlayingScreen(*s));
   s->Send("\r\x1b");
-  ASSERT_TRUE(s->WaitForText(18, 1, "  gesammt :"));
+  ASSERT_TRUE(s->WaitForText(19, 35, " 0  Min.  0  Sec."));
   std::vector<std::string> table;
   for (int row = 1; row <= 25; ++row) table.push_back(s->RowText(row));
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "detached_run.h"
 #include "e2e_support.h"
 
 namespace kippfeld::e2e {
@@ -149,6 +150,39 @@ TEST(WineE2E, ShortGameOfTheWindowsBuild) {
   ASSERT_TRUE(s.WaitForText(18, 1, "  gesammt :", kStepMs)) << Dump(s);
   ASSERT_TRUE(EndFromResultsUnderWine(s)) << Dump(s);
   EXPECT_TRUE(WIFEXITED(s.Status()) && WEXITSTATUS(s.Status()) == 0) << s.Status();
+}
+
+// The same command line as the terminal build: answered on the standard
+// streams, with no console (a session of its own, pipes for all three). The
+// program's text mode writes its line ends as CR LF.
+TEST(WineE2E, OptionsAreAnsweredWithoutAConsole) {
+  const char* exe = std::getenv("KIPPFELD_WINE_EXE");
+  if (!IsRegularFile(exe)) GTEST_SKIP() << "KIPPFELD_WINE_EXE names no kippfeld.exe";
+  std::string wine = FindOnPath("wine");
+  if (wine.empty()) GTEST_SKIP() << "wine is not on PATH";
+  DetachedOptions options;
+  options.environment = {{"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+  options.deadlineMs = kFirstScreenMs;
+
+  DetachedRun version = RunDetached(wine, {exe, "--version"}, options);
+  ASSERT_TRUE(version.exited);
+  EXPECT_TRUE(WIFEXITED(version.status) && WEXITSTATUS(version.status) == 0) << version.status;
+  EXPECT_EQ(version.output, "kippfeld " KIPPFELD_VERSION "\r\n");
+
+  DetachedRun help = RunDetached(wine, {exe, "-h"}, options);
+  ASSERT_TRUE(help.exited);
+  EXPECT_TRUE(WIFEXITED(help.status) && WEXITSTATUS(help.status) == 0) << help.status;
+  EXPECT_TRUE(help.output.starts_with("Usage: kippfeld ")) << help.output;
+  EXPECT_NE(help.output.find("--no-history"), std::string::npos) << help.output;
+
+  // Wine may say things of its own on standard error; the line is there.
+  DetachedRun mistake = RunDetached(wine, {exe, "--bogus"}, options);
+  ASSERT_TRUE(mistake.exited);
+  EXPECT_TRUE(WIFEXITED(mistake.status) && WEXITSTATUS(mistake.status) == 2) << mistake.status;
+  EXPECT_EQ(mistake.output, "");
+  EXPECT_NE(mistake.error.find("kippfeld: unknown option '--bogus'; try 'kippfeld --help'\r\n"),
+            std::string::npos)
+      << mistake.error;
 }
 
 }  // namespace

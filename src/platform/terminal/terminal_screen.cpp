@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/terminal/cp850.h"
+#include "platform/terminal/terminal_type.h"
 
 // Last, for its macros (move, clear, erase, OK...) would hit any header after it.
 #define NCURSES_WIDECHAR 1
@@ -129,6 +130,9 @@ bool CursesScreen::IsOpen() const {
 }
 
 bool CursesScreen::Open(int fd, std::string& error) {
+  // Decided before newterm, which may already write to the terminal.
+  error = TerminalTypeProblem(std::getenv("TERM"), fd);
+  if (!error.empty()) return false;
   std::setlocale(LC_ALL, "");
   int own = fcntl(fd, F_DUPFD_CLOEXEC, 3);
   state_->file = own >= 0 ? fdopen(own, "r+") : nullptr;

@@ -1,0 +1,30 @@
+#include "platform/terminal/terminal_type.h"
+
+// Last, for their macros (lines, columns and hundreds more).
+#define NCURSES_WIDECHAR 1
+#include <curses.h>
+#include <term.h>
+
+namespace kippfeld::platform {
+
+std::string TerminalTypeProblem(const char* type, int fd) {
+  if (type == nullptr || *type == '\0') return "unknown terminal type TERM=(not set)";
+  const std::string named = std::string("TERM=") + type;
+  // setupterm only reads the entry and asks the terminal for its size; the
+  // entry it makes is put away again, so that curses starts afresh.
+  TERMINAL* previous = cur_term;
+  int status = 0;
+  if (setupterm(type, fd, &status) != OK) {
+    if (status < 0) return "cannot read the terminal database to look up " + named;
+    return "unknown terminal type " + named;
+  }
+  const char* cursorAddress = tigetstr("cup");
+  bool addressable = cursorAddress != nullptr && cursorAddress != reinterpret_cast<char*>(-1) &&
+                     *cursorAddress != '\0';
+  del_curterm(set_curterm(previous));
+  if (!addressable)
+    return "terminal type " + named + " cannot move the cursor, which the game needs";
+  return {};
+}
+
+}  // namespace kippfeld::platform

@@ -1,0 +1,136 @@
+#include "game/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace kippfeld::game {
+namespace {
+
+struct Case {
+  std::vector<std::string> arguments;
+  Action action;
+  bool noHistory;
+  std::string error;  // for kUsageError
+};
+
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << "[";
+  for (const std::string& argument : c.arguments) *out << " \"" << argument << "\"";
+  *out << " ]";
+}
+
+class ParseCommandLineTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ParseCommandLineTest, GivesTheActionTheFlagAndTheError) {
+  const Case& c = GetParam();
+  CommandLine line = ParseCommandLine(c.arguments);
+  EXPECT_EQ(line.action, c.action);
+  EXPECT_EQ(line.noHistory, c.noHistory);
+  EXPECT_EQ(line.error, c.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachOptionAlone, ParseCommandLineTest,
+                         ::testing::Values(Case{{}, Action::kPlay, false, ""},
+                                           Case{{"--help"}, Action::kShowHelp, false, ""},
+                                           Case{{"-h"}, Action::kShowHelp, false, ""},
+                                           Case{{"--version"}, Action::kShowVersion, false, ""},
+                                           Case{{"-V"}, Action::kShowVersion, false, ""},
+                                           Case{{"--history"}, Action::kShowHistory, false, ""},
+                                           Case{{"--no-history"}, Action::kPlay, true, ""},
+                                           // Options end, and nothing follows: a game.
+                                           Case{{"--"}, Action::kPlay, false, ""}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Mistakes, ParseCommandLineTest,
+    ::testing::Values(
+        Case{{"--foo"}, Action::kUsageError, false, "unknown option '--foo'"},
+        Case{{"-x"}, Action::kUsageError, false, "unknown option '-x'"},
+        // Neither case nor prefixes nor bundles of short options are guessed at.
+        Case{{"-v"}, Action::kUsageError, false, "unknown option '-v'"},
+        Case{{"--hel"}, Action::kUsageError, false, "unknown option '--hel'"},
+        Case{{"-hV"}, Action::kUsageError, false, "unknown option '-hV'"},
+        Case{{"---help"}, Action::kUsageError, false, "unknown option '---help'"},
+        Case{{"--version=2"}, Action::kUsageError, false, "option '--version' takes no value"},
+        Case{{"--no-history="}, Action::kUsageError, false, "option '--no-history' takes no value"},
+        Case{{"--colour=no"}, Action::kUsageError, false, "unknown option '--colour=no'"},
+        Case{{"play"}, Action::kUsageError, false, "unexpected argument 'play'"},
+        Case{{"-"}, Action::kUsageError, false, "unexpected argument '-'"},
+        Case{{""}, Action::kUsageError, false, "unexpected argument ''"},
+        // After "--" even an option's name is an argument.
+        Case{{"--", "--help"}, Action::kUsageError, false, "unexpected argument '--help'"},
+        Case{{"--", "--"}, Action::kUsageError, false, "unexpected argument '--'"},
+        // The first mistake is the one named.
+        Case{{"a", "--foo"}, Action::kUsageError, false, "unexpected argument 'a'"},
+        Case{{"--foo", "a"}, Action::kUsageError, false, "unknown option '--foo'"},
+        // A control character cannot break the message's one line.
+        Case{{"a\nb\x1b"}, Action::kUsageError, false, "unexpected argument 'a\\x0Ab\\x1B'"},
+        // Non-ASCII bytes are the user's own text and pass unchanged.
+        Case{{"\xC3\xBC"}, Action::kUsageError, false, "unexpected argument '\xC3\xBC'"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Combinations, ParseCommandLineTest,
+    ::testing::Values(
+        // --help wins over everything, mistakes included, wherever it stands.
+        Case{{"--version", "--help"}, Action::kShowHelp, false, ""},
+        Case{{"--history", "-h"}, Action::kShowHelp, false, ""},
+        Case{{"--foo", "--help"}, Action::kShowHelp, false, ""},
+        Case{{"-h", "extra"}, Action::kShowHelp, false, ""},
+        Case{{"--help", "--", "extra"}, Action::kShowHelp, false, ""},
+        // A mistake wins over the other actions.
+        Case{{"--version", "--foo"}, Action::kUsageError, false, "unknown option '--foo'"},
+        Case{{"--history", "extra"}, Action::kUsageError, false, "unexpected argument 'extra'"},
+        Case{{"--no-history", "--", "x"}, Action::kUsageError, true, "unexpected argument 'x'"},
+        // --version wins over --history in either order.
+        Case{{"--history", "--version"}, Action::kShowVersion, false, ""},
+        Case{{"-V", "--history"}, Action::kShowVersion, false, ""},
+        // Repeats count once.
+        Case{{"--version", "-V", "--version"}, Action::kShowVersion, false, ""},
+        Case{{"--no-history", "--no-history"}, Action::kPlay, true, ""},
+        Case{{"--history", "--history"}, Action::kShowHistory, false, ""},
+        // The flag goes with any action and on either side of "--".
+        Case{{"--no-history", "--history"}, Action::kShowHistory, true, ""},
+        Case{{"-V", "--no-history"}, Action::kShowVersion, true, ""},
+        Case{{"--no-history", "--"}, Action::kPlay, true, ""}));
+
+TEST(UsageTextTest, NamesEveryOptionAndTheRules) {
+  std::string usage = UsageText();
+  for (const char* option : {"-h,", "--help", "-V,", "--version", "--history", "--no-history"})
+    EXPECT_NE(usage.find(option), std::string::npos) << option;
+  EXPECT_TRUE(usage.starts_with("Usage: kippfeld ")) << usage;
+  EXPECT_NE(usage.find("--help wins over everything"), std::string::npos);
+  EXPECT_NE(usage.find("--version wins over --history"), std::string::npos);
+  EXPECT_NE(usage.find("after --"), std::string::npos);
+  EXPECT_EQ(usage.back(), '\n');
+}
+
+// Whatever the console's code page, the help must read the same: plain
+// ASCII, and lines that fit a terminal of 80 columns.
+TEST(UsageTextTest, IsAsciiInLinesOfAtMost79Columns) {
+  std::string usage = UsageText();
+  std::size_t lineStart = 0;
+  for (std::size_t i = 0; i < usage.size(); ++i) {
+    auto byte = static_cast<unsigned char>(usage[i]);
+    if (usage[i] == '\n') {
+      EXPECT_LE(i - lineStart, 79u) << usage.substr(lineStart, i - lineStart);
+      lineStart = i + 1;
+    } else {
+      EXPECT_TRUE(byte >= 0x20 && byte < 0x7F) << "byte " << int{byte} << " at " << i;
+    }
+  }
+}
+
+TEST(VersionTextTest, IsTheProgramNameAndThreeNumbers) {
+  EXPECT_TRUE(std::regex_match(VersionText(), std::regex("kippfeld [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+      << VersionText();
+}
+
+TEST(UsageErrorLineTest, IsOneLineNamingTheMistakeAndTheWayToHelp) {
+  CommandLine line = ParseCommandLine({"--foo"});
+  EXPECT_EQ(UsageErrorLine(line), "kippfeld: unknown option '--foo'; try 'kippfeld --help'\n");
+}
+
+}  // namespace
+}  // namespace kippfeld::game
