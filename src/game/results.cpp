@@ -9,6 +9,7 @@
 #include "console/numbers.h"
 #include "console/screen.h"
 #include "console/startup.h"
+#include "game/history_store.h"
 
 namespace kippfeld::game {
 
@@ -110,6 +111,9 @@ void ShowResults(GameSession& session) {
   console::NewLine();
   console::CheckError();
 
+  // Kept before the final wait, so that a hang-up or a closed window while
+  // the table is shown loses nothing.
+  RecordTest(session);
   IgnoreEarlyInput();
   WaitForInput(session, false);
   console::EndProgram(0);
