@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,44 @@ TEST(HistoryReport, BadLinesAreNamedAndNeverReachTheOutput) {
                                     "cut short)");
     ExpectPlainText(report.out, utf8);
     EXPECT_NE(report.out.find("   2  2025-03-01 10:00  12/12"), std::string::npos);
+  }
+}
+
+// Whatever a damaged file holds, no byte of it that a terminal could act on
+// reaches the report or the messages about skipped lines.
+TEST(HistoryReport, DamagedFilesNeverPutControlBytesOut) {
+  std::string good = CompleteLine("2025-03-01T10:00:00+01:00", 20, 6) +
+                     Line("2025-03-02T10:00:00+01:00", {3.5f}, {2, 7});
+  const std::string kNasty[] = {"\x1b", "\x9b", "\xc2\x9b", "\x07", std::string(1, '\0'),
+                                "\t",   "\n",   "\r",       "\xff", "\xe2\x96"};
+  unsigned seed = 12345;
+  auto next = [&seed](std::size_t below) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<std::size_t>((seed >> 8) % below);
+  };
+  for (int round = 0; round < 2000; ++round) {
+    std::string content = HistoryHeader() + good + good;
+    for (int change = 0, changes = 1 + static_cast<int>(next(4)); change < changes; ++change) {
+      std::size_t at = next(content.size());
+      switch (next(3)) {
+        case 0:
+          content.insert(at, kNasty[next(std::size(kNasty))]);
+          break;
+        case 1:
+          content[at] = static_cast<char>(next(256));
+          break;
+        default:
+          content.erase(at, 1 + next(8));
+          break;
+      }
+    }
+    for (bool utf8 : {true, false}) {
+      HistoryReport report = ReportHistory(kPlace, content, {utf8});
+      ExpectPlainText(report.out, utf8);
+      for (const std::string& error : report.errors) {
+        for (unsigned char byte : error) ASSERT_TRUE(byte >= 0x20 && byte < 0x7F) << error;
+      }
+    }
   }
 }
 
