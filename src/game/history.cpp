@@ -374,8 +374,8 @@ History ParseHistory(std::string_view content) {
     content.remove_prefix(end + 1);
     // A file saved by a Windows program may end its lines with CR LF.
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    // Two games that create the file at the same moment may both write the
-    // header; a file put together from two keeps both.
+    // Two games creating the file at once on a file system without locks may
+    // both write the header; a file put together from two keeps both.
     if (line == header) continue;
     TestRecord record;
     std::string reason = ReadLine(line, record);

@@ -3,14 +3,17 @@
 //
 // A record goes out in one write() on a descriptor opened with O_APPEND: the
 // kernel puts each such write whole at the end of the file, so records of
-// two games ending at the same moment never mix. The header goes out when
-// the file is new, that is empty when this game opened it. Two games that
-// create the file at the same moment may both find it empty and both write
-// the header; the reader passes over a header line wherever it stands, so
-// that costs nothing, where taking a lock would add a way to fail.
+// two games ending at the same moment never mix. Before it, the game looks
+// at the file: empty (new) gets the header first, a last line without its
+// line end (a crash) gets one. Another game's write may be under way during
+// that look (a size taken mid-write ends inside its record), so the look and
+// the write are made under an advisory lock (flock) that only other games
+// take. Where the file system has no locks the game goes on without: at
+// worst a header or an empty line too many, which the reader passes over.
 #include <fcntl.h>
 #include <langinfo.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <time.h>
@@ -99,9 +102,9 @@ std::string LocalDateTimeNow() {
   char sign = offset < 0 ? '-' : '+';
   if (offset < 0) offset = -offset;
   char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d",
-                local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-                local.tm_sec, sign, offset / 60, offset % 60);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, sign,
+                offset / 60, offset % 60);
   return text;
 }
 
@@ -115,6 +118,8 @@ std::string AppendToHistoryFile(const std::string& path, std::string_view header
   bool readable = fd >= 0;
   if (fd < 0 && errno == EACCES) fd = open(path.c_str(), O_WRONLY | kFlags, 0666);
   if (fd < 0) return ErrorText(errno);
+  while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  }
 
   std::string text;
   struct stat info {};
@@ -143,7 +148,8 @@ std::string AppendToHistoryFile(const std::string& path, std::string_view header
     // EINVAL: a device such as /dev/null, which has nothing to flush.
     reason = "cannot flush it to disk: " + ErrorText(errno);
   }
-  // A file system on the network may report a failed write only here.
+  // Closing gives the lock up. A file system on the network may report a
+  // failed write only here.
   if (close(fd) != 0 && reason.empty() && errno != EINTR) reason = ErrorText(errno);
   return reason;
 }

@@ -3,10 +3,14 @@
 // A record goes out in one WriteFile on a handle opened for appending only
 // (FILE_APPEND_DATA without FILE_WRITE_DATA): the system puts each such
 // write whole at the end of the file, so records of two games ending at the
-// same moment never mix. The header goes out when the file is empty when
-// this game opened it; two games creating the file at the same moment may
-// both write it, and the reader passes over a header line wherever it
-// stands. Paths are kept as UTF-8 and handed to the wide-character
+// same moment never mix. Before it, the game looks at the file: empty (new)
+// gets the header first, a last line without its line end (a crash) gets
+// one. So that no other game writes during that look, the look and the
+// write are made holding a lock on one byte far beyond the end of the file:
+// Windows locks keep everyone else from the bytes they cover, and that byte
+// is one no reader ever wants. Where the lock cannot be had the game goes on
+// without: at worst a header or an empty line too many, which the reader
+// passes over. Paths are kept as UTF-8 and handed to the wide-character
 // functions, so that a user folder such as C:\Users\Jürgen works.
 #include <io.h>
 
@@ -32,6 +36,8 @@ constexpr std::string_view kLocalUnderProfile = "\\AppData\\Local";
 // Far more than a lifetime of tests (a record is about 150 bytes).
 constexpr std::size_t kLongestHistory = 64 * 1024 * 1024;
 constexpr LONGLONG kTicksPerMinute = 60LL * 10'000'000;
+// The byte the writers lock: 2^62, where no file of ours ever reaches.
+constexpr DWORD kLockOffsetHigh = 0x40000000;
 
 std::wstring Wide(std::string_view text) {
   if (text.empty()) return {};
@@ -187,6 +193,9 @@ std::string AppendToHistoryFile(const std::string& path, std::string_view header
                        FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   if (file == INVALID_HANDLE_VALUE) return ErrorText(GetLastError());
+  OVERLAPPED lockAt = {};
+  lockAt.OffsetHigh = kLockOffsetHigh;
+  bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockAt);
 
   std::string text;
   LARGE_INTEGER size = {};
@@ -212,6 +221,7 @@ std::string AppendToHistoryFile(const std::string& path, std::string_view header
     // ERROR_INVALID_FUNCTION: a device such as NUL, which has nothing to flush.
     reason = "cannot flush it to disk: " + ErrorText(GetLastError());
   }
+  if (locked) UnlockFileEx(file, 0, 1, 0, &lockAt);
   CloseHandle(file);
   return reason;
 }

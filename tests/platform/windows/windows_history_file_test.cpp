@@ -130,14 +130,20 @@ TEST(WindowsHistoryFile, AppendsFromTwoWritersAtOnceStayWhole) {
 
   std::istringstream lines(Contents(path));
   std::vector<int> next(2, 0);
+  int headers = 0;
   for (std::string line; std::getline(lines, line);) {
-    if (line + "\n" == kHeader) continue;
+    if (line + "\n" == kHeader) {
+      ++headers;
+      continue;
+    }
     int writer = line.size() > 26 ? line[26] - '0' : -1;
     ASSERT_TRUE(writer == 0 || writer == 1) << line;
     ASSERT_EQ(line + "\n", record(writer, next[writer])) << line;
     ++next[writer];
   }
   EXPECT_EQ(next, std::vector<int>(2, kRecords));
+  // Only one of them found the new file empty.
+  EXPECT_EQ(headers, 1);
 }
 
 TEST(WindowsHistoryFile, ReadMissingFolderAndContent) {
