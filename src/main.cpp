@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "console/startup.h"
+#include "file_history_store.h"
 #include "game/command_line.h"
 #include "game/flow.h"
 #include "platform/backend.h"
@@ -36,12 +37,11 @@ int main(int argc, char** argv) {
       std::fputs(game::UsageErrorLine(commandLine).c_str(), stderr);
       return 2;
     case game::Action::kShowHistory:
-      // The training history is not part of this build yet.
-      std::fputs("kippfeld: --history is not available yet\n", stderr);
-      return 1;
+      return ShowHistory();
     case game::Action::kPlay:
       break;
   }
+  if (!commandLine.noHistory) KeepHistory();
   std::unique_ptr<platform::Platform> platform = platform::OpenConsolePlatform();
   if (!platform) return 1;
   console::StartUp(*platform, &game::GameMain);

@@ -10,6 +10,7 @@
 #include "console/numbers.h"
 #include "console/screen.h"
 #include "console/text.h"
+#include "game/history_store.h"
 #include "game/results.h"
 #include "game/screens.h"
 
@@ -132,6 +133,7 @@ void StartTest(GameSession& session) {
   ClearBoard(session.boardCopy);
   session.taskMoves[1] = 0;
   session.currentTask = 1;
+  session.testStarted = TestStartStamp();
 }
 
 // Acts on the input the last wait left; the first rule that applies decides.

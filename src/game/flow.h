@@ -33,6 +33,9 @@ struct GameSession {
   Board boardCopy;  // the board at the last move check
   InputEvent input;
   TaskCatalogue catalogue;
+  // The local date and time P started the test at, for the history; empty
+  // when no history is kept.
+  std::string testStarted;
 };
 
 // Waits until a key, a button release or a double click arrives and leaves

@@ -1,5 +1,6 @@
 #include "game/results.h"
 
+#include <array>
 #include <string_view>
 
 #include "console/clock.h"
@@ -8,6 +9,7 @@
 #include "console/numbers.h"
 #include "console/screen.h"
 #include "console/startup.h"
+#include "game/history_store.h"
 
 namespace kippfeld::game {
 
@@ -33,18 +35,6 @@ constexpr int kTimeColumn = 35;
 constexpr int kGraceMilliseconds = 500;
 constexpr int kGraceStep = 100;
 
-// The stored time cut down to tenths. A float holds a whole number of tenths
-// only approximately, often just below it (12.2 is stored as 12.1999998), and
-// cutting that raw value would list most times one tenth short at any hour.
-// So the cut is made at the float's own seven-digit value; a real shortfall,
-// such as the start mark's coarse resolution late in the day, still shows.
-// The result stays long double: rounded to float first, a listed 12.2 would
-// be written as 12.1999998092651.
-long double ListedTime(float seconds) {
-  long double value = console::ParseNumber(console::FormatNumber(seconds, kStoredDigits));
-  return console::Floor(10 * value) / 10;
-}
-
 void DrainInput() {
   while (!console::PollInput().empty()) {
   }
@@ -63,6 +53,25 @@ void IgnoreEarlyInput() {
 }
 
 }  // namespace
+
+// A float holds a whole number of tenths only approximately, often just below
+// it (12.2 is stored as 12.1999998), and cutting that raw value would list
+// most times one tenth short at any hour. So the cut is made at the float's
+// own seven-digit value; a real shortfall, such as the start mark's coarse
+// resolution late in the day, still shows. Rounded to float first, a listed
+// 12.2 would be written as 12.1999998092651.
+long double ListedTime(float seconds) {
+  long double value = console::ParseNumber(console::FormatNumber(seconds, kStoredDigits));
+  return console::Floor(10 * value) / 10;
+}
+
+float TotalTime(const std::array<float, kEntryCount>& taskTimes) {
+  float total = 0;
+  for (int k = 1; k <= kTaskCount; ++k) {
+    total = static_cast<float>(total + ListedTime(taskTimes[k]));
+  }
+  return total;
+}
 
 void ShowResults(GameSession& session) {
   console::ClearScreen();
@@ -83,12 +92,7 @@ void ShowResults(GameSession& session) {
     console::CheckError();
   }
 
-  // Practice (entry 0) has no time of its own. The sum is rounded to float
-  // after each addition.
-  float total = 0;
-  for (int k = 1; k <= kTaskCount; ++k) {
-    total = static_cast<float>(total + ListedTime(session.taskTimes[k]));
-  }
+  float total = TotalTime(session.taskTimes);
 
   console::NewLine();
   console::WriteText(kTotalText);
@@ -107,6 +111,9 @@ void ShowResults(GameSession& session) {
   console::NewLine();
   console::CheckError();
 
+  // Kept before the final wait, so that a hang-up or a closed window while
+  // the table is shown loses nothing.
+  RecordTest(session);
   IgnoreEarlyInput();
   WaitForInput(session, false);
   console::EndProgram(0);

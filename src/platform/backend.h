@@ -12,4 +12,9 @@ namespace kippfeld::platform {
 // error when there is none to play on.
 std::unique_ptr<Platform> OpenConsolePlatform();
 
+// Has action run when the game ends the process through the platform's
+// ExitProcess, after the console has been given back, so that what it writes
+// to standard error is seen after the game rather than inside its screen.
+void AtProcessEnd(void (*action)());
+
 }  // namespace kippfeld::platform

@@ -7,7 +7,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -90,10 +93,20 @@ TEST(WineE2E, ShortGameOfTheWindowsBuild) {
   std::string wine = FindOnPath("wine");
   if (wine.empty()) GTEST_SKIP() << "wine is not on PATH";
 
+  // The test goes into a history file of its own, which wine's drive Z:
+  // reaches as the same file.
+  char folder[] = "/tmp/kippfeld-wine-history-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  std::string history = std::string(folder) + "/history.tsv";
+  std::string windowsHistory = "Z:" + history;
+  std::replace(windowsHistory.begin(), windowsHistory.end(), '/', '\\');
+
   // The same quiet wine as the cross build's tests, in the user's own prefix.
   SessionOptions options;
   options.arguments = {exe};
-  options.environment = {{"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+  options.environment = {{"WINEDEBUG", "-all"},
+                         {"WINEDLLOVERRIDES", "mscoree,mshtml="},
+                         {"KIPPFELD_HISTORY", windowsHistory}};
   PtySession s(wine, options);
   // Wine's console repaints by blanking every row and then drawing it again,
   // so a screen is only ever checked by waiting for it: a row read in the
@@ -150,6 +163,20 @@ TEST(WineE2E, ShortGameOfTheWindowsBuild) {
   ASSERT_TRUE(s.WaitForText(18, 1, "  gesammt :", kStepMs)) << Dump(s);
   ASSERT_TRUE(EndFromResultsUnderWine(s)) << Dump(s);
   EXPECT_TRUE(WIFEXITED(s.Status()) && WEXITSTATUS(s.Status()) == 0) << s.Status();
+
+  // The header and one line: started, no task completed, no moves in the test.
+  std::ifstream file(history, std::ios::binary);
+  std::string header;
+  std::string line;
+  ASSERT_TRUE(std::getline(file, header) && std::getline(file, line));
+  EXPECT_EQ(header.substr(0, 26), "started\ttasks\ttime_s\tmoves");
+  std::string zeros;
+  for (int column = 2; column <= 28; ++column) zeros += "\t0";
+  EXPECT_EQ(line.substr(10, 1), "T") << line;
+  EXPECT_EQ(line.substr(25), zeros) << line;
+  EXPECT_FALSE(std::getline(file, line));
+  std::remove(history.c_str());
+  rmdir(folder);
 }
 
 // The same command line as the terminal build: answered on the standard

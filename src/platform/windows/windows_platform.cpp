@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "platform/backend.h"
 
@@ -56,6 +57,12 @@ InputRecord FromNative(const INPUT_RECORD& native) {
     record.controlKeyState = mouse.dwControlKeyState;
   }
   return record;
+}
+
+// What AtProcessEnd was given, in order.
+std::vector<void (*)()>& ProcessEndActions() {
+  static std::vector<void (*)()> actions;
+  return actions;
 }
 
 }  // namespace
@@ -314,7 +321,17 @@ void WindowsPlatform::SetFloatingPointMode() {
 }
 
 void WindowsPlatform::ExitProcess(int exitCode) {
+  // The system's ExitProcess runs none of the C library's exit handlers, so
+  // the actions are run here, latest first, as std::exit would run them.
+  for (auto action = ProcessEndActions().rbegin(); action != ProcessEndActions().rend(); ++action) {
+    (*action)();
+  }
+  std::fflush(nullptr);
   ::ExitProcess(static_cast<UINT>(exitCode));
+}
+
+void AtProcessEnd(void (*action)()) {
+  ProcessEndActions().push_back(action);
 }
 
 std::unique_ptr<Platform> OpenConsolePlatform() {

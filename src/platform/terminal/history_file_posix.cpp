@@ -1,0 +1,195 @@
+// The history file on a POSIX system: $XDG_STATE_HOME/kippfeld/history.tsv,
+// or ~/.local/state/kippfeld/history.tsv.
+//
+// A record goes out in one write() on a descriptor opened with O_APPEND: the
+// kernel puts each such write whole at the end of the file, so records of
+// two games ending at the same moment never mix. Before it, the game looks
+// at the file: empty (new) gets the header first, a last line without its
+// line end (a crash) gets one. Another game's write may be under way during
+// that look (a size taken mid-write ends inside its record), so the look and
+// the write are made under an advisory lock (flock) that only other games
+// take. Where the file system has no locks the game goes on without: at
+// worst a header or an empty line too many, which the reader passes over.
+#include <fcntl.h>
+#include <langinfo.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "platform/history_file.h"
+
+namespace kippfeld::platform {
+
+namespace {
+
+constexpr std::string_view kFileInFolder = "/kippfeld/history.tsv";
+constexpr std::string_view kStateUnderHome = "/.local/state";
+// Far more than a lifetime of tests (a record is about 150 bytes); it keeps
+// a name such as /dev/zero from being read for ever.
+constexpr off_t kLongestHistory = 64 * 1024 * 1024;
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+std::string ErrorText(int error) {
+  return std::strerror(error);
+}
+
+// Creates every missing folder above the file, for the user alone, as the
+// base directory rules ask of state folders.
+std::string MakeFolders(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    std::string folder = path.substr(0, slash);
+    struct stat info {};
+    if (stat(folder.c_str(), &info) == 0) {
+      if (S_ISDIR(info.st_mode)) continue;
+      return folder + " is in the way: it is not a folder";
+    }
+    // EEXIST: another game has just made it.
+    if (mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) continue;
+    return "cannot create the folder " + folder + ": " + ErrorText(errno);
+  }
+  return {};
+}
+
+// Whether the file's last byte is a line end; a file that cannot be read
+// back is taken to end in one.
+bool EndsWithLineEnd(int fd, off_t size) {
+  char last = '\n';
+  return pread(fd, &last, 1, size - 1) != 1 || last == '\n';
+}
+
+}  // namespace
+
+std::string HistoryFilePath(std::string& reason) {
+  std::string path = Environment("KIPPFELD_HISTORY");
+  if (!path.empty()) return path;
+  // A relative XDG_STATE_HOME is to be ignored.
+  std::string state = Environment("XDG_STATE_HOME");
+  if (!state.empty() && state[0] == '/') return state + std::string(kFileInFolder);
+  std::string home = Environment("HOME");
+  if (home.empty()) {
+    const passwd* user = getpwuid(getuid());
+    if (user != nullptr && user->pw_dir != nullptr) home = user->pw_dir;
+  }
+  if (home.empty()) {
+    reason = "no home folder to keep it in (HOME is not set)";
+    return {};
+  }
+  return home + std::string(kStateUnderHome) + std::string(kFileInFolder);
+}
+
+std::string LocalDateTimeNow() {
+  time_t now = time(nullptr);
+  tm local{};
+  if (localtime_r(&now, &local) == nullptr) return {};
+  // Offsets are whole minutes, within a day.
+  int offset = static_cast<int>(local.tm_gmtoff / 60 % (24 * 60));
+  char sign = offset < 0 ? '-' : '+';
+  if (offset < 0) offset = -offset;
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, sign,
+                offset / 60, offset % 60);
+  return text;
+}
+
+std::string AppendToHistoryFile(const std::string& path, std::string_view header,
+                                std::string_view record) {
+  if (std::string reason = MakeFolders(path); !reason.empty()) return reason;
+  // Read access only to look at the last byte; a file the user may append
+  // to but not read is still appended to.
+  constexpr int kFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY;
+  int fd = open(path.c_str(), O_RDWR | kFlags, 0666);
+  bool readable = fd >= 0;
+  if (fd < 0 && errno == EACCES) fd = open(path.c_str(), O_WRONLY | kFlags, 0666);
+  if (fd < 0) return ErrorText(errno);
+  while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  }
+
+  std::string text;
+  struct stat info {};
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    if (info.st_size == 0) {
+      text.append(header);
+    } else if (readable && !EndsWithLineEnd(fd, info.st_size)) {
+      // A crash cut the last record short; this one starts a line of its own.
+      text.push_back('\n');
+    }
+  }
+  text.append(record);
+
+  ssize_t written;
+  do {
+    written = write(fd, text.data(), text.size());
+  } while (written < 0 && errno == EINTR);
+  std::string reason;
+  if (written < 0) {
+    reason = ErrorText(errno);
+  } else if (static_cast<std::size_t>(written) < text.size()) {
+    // What did go out stays as a cut line, which the next record steps over.
+    reason = "only " + std::to_string(written) + " of " + std::to_string(text.size()) +
+             " bytes could be written (is the disk full?)";
+  } else if (fsync(fd) != 0 && errno != EINVAL) {
+    // EINVAL: a device such as /dev/null, which has nothing to flush.
+    reason = "cannot flush it to disk: " + ErrorText(errno);
+  }
+  // Closing gives the lock up. A file system on the network may report a
+  // failed write only here.
+  if (close(fd) != 0 && reason.empty() && errno != EINTR) reason = ErrorText(errno);
+  return reason;
+}
+
+HistoryFileRead ReadHistoryFile(const std::string& path, std::string& content,
+                                std::string& reason) {
+  content.clear();
+  reason.clear();
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) {
+    if (errno == ENOENT) return HistoryFileRead::kMissing;
+    reason = ErrorText(errno);
+    return HistoryFileRead::kFailed;
+  }
+  char buffer[65536];
+  for (;;) {
+    ssize_t count = read(fd, buffer, sizeof buffer);
+    if (count < 0 && errno == EINTR) continue;
+    if (count < 0) {
+      reason = ErrorText(errno);
+      break;
+    }
+    if (count == 0) break;
+    content.append(buffer, static_cast<std::size_t>(count));
+    if (static_cast<off_t>(content.size()) > kLongestHistory) {
+      reason = "it is longer than 64 MiB, far too long for a history";
+      break;
+    }
+  }
+  close(fd);
+  if (reason.empty()) return HistoryFileRead::kRead;
+  content.clear();
+  return HistoryFileRead::kFailed;
+}
+
+bool StreamTakesUtf8(std::FILE*) {
+  // The player's locale, as the environment sets it; the C locale the
+  // program starts in would always say ASCII.
+  std::setlocale(LC_ALL, "");
+  return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+}
+
+}  // namespace kippfeld::platform

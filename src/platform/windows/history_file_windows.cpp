@@ -1,0 +1,276 @@
+// The history file on Windows: %LOCALAPPDATA%\kippfeld\history.tsv.
+//
+// A record goes out in one WriteFile on a handle opened for appending only
+// (FILE_APPEND_DATA without FILE_WRITE_DATA): the system puts each such
+// write whole at the end of the file, so records of two games ending at the
+// same moment never mix. Before it, the game looks at the file: empty (new)
+// gets the header first, a last line without its line end (a crash) gets
+// one. So that no other game writes during that look, the look and the
+// write are made holding a lock on one byte far beyond the end of the file:
+// Windows locks keep everyone else from the bytes they cover, and that byte
+// is one no reader ever wants. Where the lock cannot be had the game goes on
+// without: at worst a header or an empty line too many, which the reader
+// passes over. Paths are kept as UTF-8 and handed to the wide-character
+// functions, so that a user folder such as C:\Users\Jürgen works.
+#include <io.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "platform/history_file.h"
+
+// After our own headers, so that its macros cannot reach their declarations.
+#define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX
+#define NOMINMAX  // libstdc++ may have asked for it already
+#endif
+#include <windows.h>
+
+namespace kippfeld::platform {
+
+namespace {
+
+constexpr std::string_view kFileInFolder = "\\kippfeld\\history.tsv";
+constexpr std::string_view kLocalUnderProfile = "\\AppData\\Local";
+// Far more than a lifetime of tests (a record is about 150 bytes).
+constexpr std::size_t kLongestHistory = 64 * 1024 * 1024;
+constexpr LONGLONG kTicksPerMinute = 60LL * 10'000'000;
+// The byte the writers lock: 2^62, where no file of ours ever reaches.
+constexpr DWORD kLockOffsetHigh = 0x40000000;
+
+std::wstring Wide(std::string_view text) {
+  if (text.empty()) return {};
+  int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+std::string Utf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                 nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                      nullptr, nullptr);
+  return text;
+}
+
+std::string Environment(const wchar_t* name) {
+  DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+  if (size == 0) return {};
+  std::wstring value(size, L'\0');
+  DWORD length = GetEnvironmentVariableW(name, value.data(), size);
+  value.resize(length < size ? length : 0);
+  return Utf8(value);
+}
+
+// The system's own words for an error, without the line end it ends with.
+std::string ErrorText(DWORD error) {
+  wchar_t* message = nullptr;
+  DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+  std::string text = length != 0 ? Utf8(std::wstring_view(message, length)) : std::string();
+  if (message != nullptr) LocalFree(message);
+  while (!text.empty() &&
+         (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.')) {
+    text.pop_back();
+  }
+  return text.empty() ? "error " + std::to_string(error) : text;
+}
+
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
+// Where the folders a path names begin: after a drive (C:\) or a share
+// (\\server\share\), which cannot be created.
+std::size_t FirstFolder(const std::string& path) {
+  if (path.empty()) return 0;
+  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+    std::size_t separators = 0;
+    for (std::size_t i = 2; i < path.size(); ++i) {
+      if (IsSeparator(path[i]) && ++separators == 2) return i + 1;
+    }
+    return path.size();
+  }
+  if (path.size() >= 2 && path[1] == ':') return path.size() > 2 && IsSeparator(path[2]) ? 3 : 2;
+  return IsSeparator(path[0]) ? 1 : 0;
+}
+
+std::string MakeFolders(const std::string& path) {
+  for (std::size_t i = FirstFolder(path); i < path.size(); ++i) {
+    if (!IsSeparator(path[i])) continue;
+    std::string folder = path.substr(0, i);
+    DWORD attributes = GetFileAttributesW(Wide(folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+      return folder + " is in the way: it is not a folder";
+    }
+    // ERROR_ALREADY_EXISTS: another game has just made it.
+    if (CreateDirectoryW(Wide(folder).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
+      continue;
+    }
+    return "cannot create the folder " + folder + ": " + ErrorText(GetLastError());
+  }
+  return {};
+}
+
+// Whether the file's last byte is a line end; a file that cannot be read
+// back is taken to end in one.
+bool EndsWithLineEnd(HANDLE file, LONGLONG size) {
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(size - 1);
+  at.OffsetHigh = static_cast<DWORD>((size - 1) >> 32);
+  char last = '\n';
+  DWORD read = 0;
+  return !ReadFile(file, &last, 1, &read, &at) || read != 1 || last == '\n';
+}
+
+}  // namespace
+
+std::string HistoryFilePath(std::string& reason) {
+  std::string path = Environment(L"KIPPFELD_HISTORY");
+  if (!path.empty()) return path;
+  std::string local = Environment(L"LOCALAPPDATA");
+  if (local.empty()) {
+    std::string profile = Environment(L"USERPROFILE");
+    if (!profile.empty()) local = profile.append(kLocalUnderProfile);
+  }
+  if (local.empty()) {
+    reason = "no folder to keep it in (LOCALAPPDATA is not set)";
+    return {};
+  }
+  return local.append(kFileInFolder);
+}
+
+std::string LocalDateTimeNow() {
+  // One reading of the clock, turned into local time with the offset in
+  // force now, so that the time and its offset always belong together.
+  FILETIME utc = {};
+  FILETIME local = {};
+  SYSTEMTIME time = {};
+  GetSystemTimeAsFileTime(&utc);
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &time)) return {};
+  ULARGE_INTEGER u = {};
+  ULARGE_INTEGER l = {};
+  u.LowPart = utc.dwLowDateTime;
+  u.HighPart = utc.dwHighDateTime;
+  l.LowPart = local.dwLowDateTime;
+  l.HighPart = local.dwHighDateTime;
+  LONGLONG difference = static_cast<LONGLONG>(l.QuadPart) - static_cast<LONGLONG>(u.QuadPart);
+  // Rounded to whole minutes: the two conversions may differ by a tick.
+  int offset = static_cast<int>((difference + (difference < 0 ? -1 : 1) * kTicksPerMinute / 2) /
+                                kTicksPerMinute);
+  char sign = offset < 0 ? '-' : '+';
+  if (offset < 0) offset = -offset;
+  char text[64];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u%c%02d:%02d", time.wYear,
+                time.wMonth, time.wDay, time.wHour, time.wMinute, time.wSecond, sign, offset / 60,
+                offset % 60);
+  return text;
+}
+
+std::string AppendToHistoryFile(const std::string& path, std::string_view header,
+                                std::string_view record) {
+  if (std::string reason = MakeFolders(path); !reason.empty()) return reason;
+  std::wstring name = Wide(path);
+  DWORD attributes = GetFileAttributesW(name.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return "it is a folder";
+  }
+  // Read access only to look at the last byte; a file the user may append
+  // to but not read is still appended to.
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  HANDLE file = CreateFileW(name.c_str(), FILE_APPEND_DATA | FILE_READ_DATA, kShare, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  bool readable = file != INVALID_HANDLE_VALUE;
+  if (!readable && GetLastError() == ERROR_ACCESS_DENIED) {
+    file = CreateFileW(name.c_str(), FILE_APPEND_DATA, kShare, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  if (file == INVALID_HANDLE_VALUE) return ErrorText(GetLastError());
+  OVERLAPPED lockAt = {};
+  lockAt.OffsetHigh = kLockOffsetHigh;
+  bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockAt);
+
+  std::string text;
+  LARGE_INTEGER size = {};
+  if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) {
+    if (size.QuadPart == 0) {
+      text.append(header);
+    } else if (readable && !EndsWithLineEnd(file, size.QuadPart)) {
+      // A crash cut the last record short; this one starts a line of its own.
+      text.push_back('\n');
+    }
+  }
+  text.append(record);
+
+  DWORD written = 0;
+  std::string reason;
+  if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+    reason = ErrorText(GetLastError());
+  } else if (written < text.size()) {
+    // What did go out stays as a cut line, which the next record steps over.
+    reason = "only " + std::to_string(written) + " of " + std::to_string(text.size()) +
+             " bytes could be written (is the disk full?)";
+  } else if (!FlushFileBuffers(file) && GetLastError() != ERROR_INVALID_FUNCTION) {
+    // ERROR_INVALID_FUNCTION: a device such as NUL, which has nothing to flush.
+    reason = "cannot flush it to disk: " + ErrorText(GetLastError());
+  }
+  if (locked) UnlockFileEx(file, 0, 1, 0, &lockAt);
+  CloseHandle(file);
+  return reason;
+}
+
+HistoryFileRead ReadHistoryFile(const std::string& path, std::string& content,
+                                std::string& reason) {
+  content.clear();
+  reason.clear();
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return HistoryFileRead::kMissing;
+    }
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    bool folder =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    reason = folder ? "it is a folder" : ErrorText(error);
+    return HistoryFileRead::kFailed;
+  }
+  char buffer[65536];
+  for (;;) {
+    DWORD count = 0;
+    if (!ReadFile(file, buffer, sizeof buffer, &count, nullptr)) {
+      reason = ErrorText(GetLastError());
+      break;
+    }
+    if (count == 0) break;
+    content.append(buffer, count);
+    if (content.size() > kLongestHistory) {
+      reason = "it is longer than 64 MiB, far too long for a history";
+      break;
+    }
+  }
+  CloseHandle(file);
+  if (reason.empty()) return HistoryFileRead::kRead;
+  content.clear();
+  return HistoryFileRead::kFailed;
+}
+
+bool StreamTakesUtf8(std::FILE* stream) {
+  // A console shows UTF-8 only in code page 65001; a file or a pipe gets
+  // plain ASCII, since nothing says what will read it.
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0;
+  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) &&
+         GetConsoleOutputCP() == CP_UTF8;
+}
+
+}  // namespace kippfeld::platform

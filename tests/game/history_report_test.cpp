@@ -1,0 +1,300 @@
+#include "game/history_report.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "game/history.h"
+
+namespace kippfeld::game {
+namespace {
+
+constexpr const char* kPlace = "/home/anna/.local/state/kippfeld/history.tsv";
+
+// A test of `times.size()` completed tasks; the moves of task k are moves[k-1].
+std::string Line(const std::string& started, const std::vector<float>& times,
+                 const std::vector<int>& moves) {
+  GameSession session;
+  session.testRunning = 1;
+  session.currentTask = static_cast<float>(times.size() + 1);
+  float total = 0;
+  for (std::size_t k = 1; k <= moves.size(); ++k) {
+    if (k <= times.size()) session.taskTimes[k] = times[k - 1];
+    session.taskMoves[k] = static_cast<float>(moves[k - 1]);
+    total += session.taskMoves[k];
+  }
+  session.moveTotal = total;
+  return HistoryLine(RecordOfTest(session, started));
+}
+
+// All twelve tasks in `seconds` each (and 30 s for task 12), `moves` moves each.
+std::string CompleteLine(const std::string& started, float seconds, int moves) {
+  std::vector<float> times(11, seconds);
+  times.push_back(30);
+  return Line(started, times, std::vector<int>(12, moves));
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// Columns a line takes: UTF-8 continuation bytes take none.
+std::size_t Columns(const std::string& line) {
+  std::size_t columns = 0;
+  for (unsigned char byte : line) columns += (byte & 0xC0) != 0x80;
+  return columns;
+}
+
+void ExpectPlainText(const std::string& out, bool utf8) {
+  for (const std::string& line : Lines(out)) {
+    EXPECT_LE(Columns(line), 79u) << line;
+    for (unsigned char byte : line) {
+      ASSERT_TRUE(byte >= 0x20 && byte != 0x7F) << "control byte in: " << line;
+      if (!utf8) {
+        ASSERT_LT(byte, 0x80) << "non-ASCII in: " << line;
+      }
+    }
+  }
+}
+
+TEST(HistoryReport, NoTestsYetIsOneLine) {
+  for (const std::string& content : {std::string(), HistoryHeader()}) {
+    HistoryReport report = ReportHistory(kPlace, content, {true});
+    EXPECT_EQ(report.out, std::string("No tests recorded yet in ") + kPlace + ".\n");
+    EXPECT_TRUE(report.errors.empty());
+  }
+}
+
+TEST(HistoryReport, OneTestInAnAsciiLocale) {
+  std::string content =
+      HistoryHeader() + Line("2025-03-14T09:26:53+01:00", {12.2f, 1000.5f, 7}, {5, 9, 4, 2});
+  HistoryReport report = ReportHistory(kPlace, content, {false});
+  EXPECT_TRUE(report.errors.empty());
+  EXPECT_EQ(report.out,
+            std::string("Tests recorded in ") + kPlace +
+                "\n"
+                "\n"
+                "Tests\n"
+                "   #  Started           Tasks       Time   Moves\n"
+                "   1  2025-03-14 09:26   3/12    16:59.7      20\n"
+                "\n"
+                "Best time and fewest moves per task\n"
+                "   #  Task                               Time  on            Moves  on\n"
+                "   1  alles 1                          12.2 s  2025-03-14        5  2025-03-14\n"
+                "   2  alles 0                        1000.5 s  2025-03-14        9  2025-03-14\n"
+                "   3  nur mitte 1                         7 s  2025-03-14        4  2025-03-14\n"
+                "   4  nur mitte 0                           -  -                 -  -\n"
+                "   5  nur mittlere senkrechte 1             -  -                 -  -\n"
+                "   6  nur eckpunkte 0                       -  -                 -  -\n"
+                "   7  nur rechts unten 1                    -  -                 -  -\n"
+                "   8  nur mittlere waagerechte 1            -  -                 -  -\n"
+                "   9  nur li. mitte / re. mitte 1           -  -                 -  -\n"
+                "  10  nur mittlere waagerechte 0            -  -                 -  -\n"
+                "  11  nur li.unt./ mitte / re.ob. 1         -  -                 -  -\n"
+                "  12  nur li.ob./ li.unt./ re.unt 0         -  -                 -  -\n"
+                "\n"
+                "Best complete test: none yet (all twelve tasks in one test)\n"
+                "\n"
+                "Total time of the complete tests, oldest on the left\n"
+                "  (no complete test yet)\n");
+}
+
+TEST(HistoryReport, ManyTestsShowBestsWithTheirDatesAndAChart) {
+  std::string content = HistoryHeader() + CompleteLine("2025-03-01T10:00:00+01:00", 20, 6) +
+                        Line("2025-03-02T10:00:00+01:00", {3.5f}, {2, 7}) +
+                        CompleteLine("2025-03-03T10:00:00+01:00", 10, 9) +
+                        CompleteLine("2025-03-04T10:00:00+01:00", 10, 4) +
+                        CompleteLine("2025-03-05T21:30:00-05:00", 15, 5);
+  for (bool utf8 : {true, false}) {
+    SCOPED_TRACE(utf8 ? "UTF-8" : "ASCII");
+    HistoryReport report = ReportHistory(kPlace, content, {utf8});
+    EXPECT_TRUE(report.errors.empty());
+    ExpectPlainText(report.out, utf8);
+    std::vector<std::string> lines = Lines(report.out);
+    EXPECT_EQ(lines[5], "   2  2025-03-02 10:00   1/12     0:03.5       9");
+    EXPECT_EQ(lines[8], "   5  2025-03-05 21:30  12/12     3:15.0      60");
+    // Task 1: the incomplete test was the fastest and took the fewest moves.
+    // Task 2 was only ever completed in complete tests;
+    // the tie at 10 s goes to the earlier.
+    EXPECT_EQ(lines[12],
+              "   1  alles 1                           3.5 s  2025-03-02        2  2025-03-02");
+    EXPECT_EQ(lines[13],
+              "   2  alles 0                            10 s  2025-03-03        4  2025-03-04");
+    EXPECT_EQ(lines[25], "Best complete test: #4 on 2025-03-04 10:00, 2:20.0 with 48 moves");
+    EXPECT_EQ(lines[27], "Total time of the complete tests, oldest on the left");
+    // Four bars: 250, 140, 140 and 195 s against a top of 250 s.
+    EXPECT_EQ(lines[28], "     4:10.0 |" + std::string(utf8 ? "\u2588" : "#"));
+    EXPECT_EQ(lines[32], "     2:05.0 |" + std::string(utf8 ? "\u2588\u2588\u2588\u2588" : "####"));
+    EXPECT_EQ(lines[36], "     0:00.0 +----");
+    EXPECT_EQ(lines[37], "             #1 #5");
+    if (utf8) {
+      // 195 of 250 s is 49.9 of 64 eighths: the seventh row is filled by two.
+      EXPECT_EQ(lines[29], "            |\u2588  \u2582");
+    } else {
+      // Half a row or more shows as a whole one.
+      EXPECT_EQ(lines[29], "            |#");
+      EXPECT_EQ(lines[30], "            |#  #");
+    }
+  }
+}
+
+TEST(HistoryReport, ChartKeepsTheLatestTestsThatFit) {
+  std::string content = HistoryHeader();
+  for (int i = 0; i < 100; ++i) {
+    content += CompleteLine("2025-03-01T10:00:00+01:00", static_cast<float>(10 + i % 7), 5);
+  }
+  HistoryReport report = ReportHistory(kPlace, content, {true});
+  ExpectPlainText(report.out, true);
+  EXPECT_NE(report.out.find("  (the last 66 of 100 complete tests)\n"), std::string::npos);
+  EXPECT_NE(report.out.find("+" + std::string(66, '-') + "\n"), std::string::npos);
+  std::vector<std::string> lines = Lines(report.out);
+  EXPECT_EQ(lines.back(), "             #35" + std::string(59, ' ') + "#100");
+}
+
+TEST(HistoryReport, BadLinesAreNamedAndNeverReachTheOutput) {
+  std::string good = CompleteLine("2025-03-01T10:00:00+01:00", 20, 6);
+  std::string content =
+      HistoryHeader() + good + "\x1b]0;owned\x07\x1b[2J\n" + "a\tb\n" + good + good.substr(0, 30);
+  for (bool utf8 : {true, false}) {
+    HistoryReport report = ReportHistory(kPlace, content, {utf8});
+    ASSERT_EQ(report.errors.size(), 3u);
+    EXPECT_EQ(report.errors[0], std::string("kippfeld: ") + kPlace +
+                                    ":3: skipped: a control character (0x1B at byte 1)");
+    EXPECT_EQ(report.errors[1],
+              std::string("kippfeld: ") + kPlace + ":4: skipped: 2 columns instead of 28");
+    EXPECT_EQ(report.errors[2], std::string("kippfeld: ") + kPlace +
+                                    ":6: skipped: the last line has no line end (a write was "
+                                    "cut short)");
+    ExpectPlainText(report.out, utf8);
+    EXPECT_NE(report.out.find("   2  2025-03-01 10:00  12/12"), std::string::npos);
+  }
+}
+
+// Whatever a damaged file holds, no byte of it that a terminal could act on
+// reaches the report or the messages about skipped lines.
+TEST(HistoryReport, DamagedFilesNeverPutControlBytesOut) {
+  std::string good = CompleteLine("2025-03-01T10:00:00+01:00", 20, 6) +
+                     Line("2025-03-02T10:00:00+01:00", {3.5f}, {2, 7});
+  const std::string kNasty[] = {"\x1b", "\x9b", "\xc2\x9b", "\x07", std::string(1, '\0'),
+                                "\t",   "\n",   "\r",       "\xff", "\xe2\x96"};
+  unsigned seed = 12345;
+  auto next = [&seed](std::size_t below) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<std::size_t>((seed >> 8) % below);
+  };
+  for (int round = 0; round < 2000; ++round) {
+    std::string content = HistoryHeader() + good + good;
+    for (int change = 0, changes = 1 + static_cast<int>(next(4)); change < changes; ++change) {
+      std::size_t at = next(content.size());
+      switch (next(3)) {
+        case 0:
+          content.insert(at, kNasty[next(std::size(kNasty))]);
+          break;
+        case 1:
+          content[at] = static_cast<char>(next(256));
+          break;
+        default:
+          content.erase(at, 1 + next(8));
+          break;
+      }
+    }
+    for (bool utf8 : {true, false}) {
+      HistoryReport report = ReportHistory(kPlace, content, {utf8});
+      ExpectPlainText(report.out, utf8);
+      for (const std::string& error : report.errors) {
+        for (unsigned char byte : error) ASSERT_TRUE(byte >= 0x20 && byte < 0x7F) << error;
+      }
+    }
+  }
+}
+
+TEST(HistoryReport, FileNameIsShownWithoutControlBytes) {
+  HistoryReport report = ReportHistory("/tmp/\x1b[31mred/h\xc3\xa4.tsv", "", {false});
+  EXPECT_EQ(report.out, "No tests recorded yet in /tmp/\\x1B[31mred/h\\xC3\\xA4.tsv.\n");
+  report = ReportHistory("/tmp/h\xc3\xa4.tsv", "", {true});
+  EXPECT_EQ(report.out, "No tests recorded yet in /tmp/h\xc3\xa4.tsv.\n");
+}
+
+class FixedStore : public HistoryStore {
+ public:
+  std::string Place() override { return place; }
+  std::string LocalDateTime() override { return {}; }
+  std::string Append(std::string_view, std::string_view) override { return "read only"; }
+  HistoryRead Read(std::string& content, std::string& why) override {
+    content = file;
+    why = reason;
+    return result;
+  }
+
+  std::string place = "/h/history.tsv";
+  std::string file;
+  HistoryRead result = HistoryRead::kRead;
+  std::string reason;
+};
+
+// Runs the command with standard output and error in temporary files.
+struct CommandRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Contents(std::FILE* file) {
+  std::string text;
+  std::rewind(file);
+  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+  std::fclose(file);
+  return text;
+}
+
+CommandRun RunCommand(FixedStore& store) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  CommandRun run;
+  run.status = RunHistoryCommand(store, {false}, out, err);
+  run.out = Contents(out);
+  run.err = Contents(err);
+  return run;
+}
+
+TEST(HistoryCommand, ExitStatusAndStreams) {
+  FixedStore store;
+  store.result = HistoryRead::kMissing;
+  CommandRun run = RunCommand(store);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "No tests recorded yet in /h/history.tsv.\n");
+  EXPECT_EQ(run.err, "");
+
+  store.result = HistoryRead::kFailed;
+  store.reason = "Is a directory";
+  run = RunCommand(store);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "kippfeld: cannot read the history /h/history.tsv: Is a directory\n");
+
+  store.place.clear();
+  store.reason = "no home folder (HOME is not set)";
+  run = RunCommand(store);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "kippfeld: cannot read the history: no home folder (HOME is not set)\n");
+
+  store.place = "/h/history.tsv";
+  store.result = HistoryRead::kRead;
+  store.file = "x\n" + CompleteLine("2025-03-01T10:00:00+01:00", 20, 6);
+  run = RunCommand(store);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "kippfeld: /h/history.tsv:1: skipped: 1 columns instead of 28\n");
+  EXPECT_EQ(run.out.substr(0, 33), "Tests recorded in /h/history.tsv\n");
+}
+
+}  // namespace
+}  // namespace kippfeld::game

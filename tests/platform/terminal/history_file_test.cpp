@@ -1,0 +1,264 @@
+#include "platform/history_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace kippfeld::platform {
+namespace {
+
+constexpr const char* kHeader = "started\ttasks\n";
+
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    char name[] = "/tmp/kippfeld-history-XXXXXX";
+    path_ = mkdtemp(name);
+  }
+  ~TemporaryFolder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string Contents(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+void Write(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Sets or (with nullptr) removes an environment variable for one test and
+// puts it back afterwards.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    if (old != nullptr) old_ = old;
+    hadOld_ = old != nullptr;
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnvironment() {
+    if (hadOld_) {
+      setenv(name_.c_str(), old_.c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+
+ private:
+  std::string name_;
+  std::string old_;
+  bool hadOld_ = false;
+};
+
+TEST(HistoryFilePath, ExplicitFileThenStateFolderThenHome) {
+  struct Case {
+    const char* history;
+    const char* state;
+    const char* home;
+    std::string path;
+  };
+  const std::vector<Case> cases = {
+      {"/data/mine.tsv", "/state", "/home/anna", "/data/mine.tsv"},
+      {"", "/state", "/home/anna", "/state/kippfeld/history.tsv"},
+      {nullptr, "/state", "/home/anna", "/state/kippfeld/history.tsv"},
+      // A relative XDG_STATE_HOME is ignored.
+      {nullptr, "state", "/home/anna", "/home/anna/.local/state/kippfeld/history.tsv"},
+      {nullptr, nullptr, "/home/anna", "/home/anna/.local/state/kippfeld/history.tsv"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    ScopedEnvironment history("KIPPFELD_HISTORY", c.history);
+    ScopedEnvironment state("XDG_STATE_HOME", c.state);
+    ScopedEnvironment home("HOME", c.home);
+    std::string reason;
+    EXPECT_EQ(HistoryFilePath(reason), c.path);
+    EXPECT_EQ(reason, "");
+  }
+}
+
+TEST(LocalDateTimeNow, IsoWithTheZonesOffset) {
+  struct Case {
+    const char* zone;
+    const char* offset;
+  };
+  // POSIX zone strings give the offset west of Greenwich, so "-5:30" is east.
+  const std::vector<Case> cases = {
+      {"UTC0", "+00:00"}, {"IST-5:30", "+05:30"}, {"NST3:30", "-03:30"}, {"XYZ-14", "+14:00"}};
+  for (const Case& c : cases) {
+    ScopedEnvironment zone("TZ", c.zone);
+    tzset();
+    std::string now = LocalDateTimeNow();
+    ASSERT_EQ(now.size(), 25u) << now;
+    EXPECT_EQ(now.substr(19), c.offset) << now;
+    EXPECT_EQ(now[4], '-');
+    EXPECT_EQ(now[10], 'T');
+    EXPECT_EQ(now[13], ':');
+  }
+  tzset();
+}
+
+TEST(AppendToHistoryFile, CreatesFoldersAndWritesTheHeaderOnce) {
+  TemporaryFolder folder;
+  std::string path = folder.path() + "/state/kippfeld/history.tsv";
+  EXPECT_EQ(AppendToHistoryFile(path, kHeader, "one\t1\n"), "");
+  EXPECT_EQ(AppendToHistoryFile(path, kHeader, "two\t2\n"), "");
+  EXPECT_EQ(Contents(path), "started\ttasks\none\t1\ntwo\t2\n");
+  struct stat info {};
+  ASSERT_EQ(stat((folder.path() + "/state").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+}
+
+TEST(AppendToHistoryFile, CutLastLineGetsTheRecordOnALineOfItsOwn) {
+  TemporaryFolder folder;
+  std::string path = folder.path() + "/history.tsv";
+  Write(path, "started\ttasks\none\t1\ntw");
+  EXPECT_EQ(AppendToHistoryFile(path, kHeader, "three\t3\n"), "");
+  EXPECT_EQ(Contents(path), "started\ttasks\none\t1\ntw\nthree\t3\n");
+}
+
+TEST(AppendToHistoryFile, FileTheUserMayNotReadIsStillAppendedTo) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  TemporaryFolder folder;
+  std::string path = folder.path() + "/history.tsv";
+  Write(path, "started\ttasks\n");
+  chmod(path.c_str(), 0200);
+  EXPECT_EQ(AppendToHistoryFile(path, kHeader, "one\t1\n"), "");
+  chmod(path.c_str(), 0600);
+  EXPECT_EQ(Contents(path), "started\ttasks\none\t1\n");
+}
+
+TEST(AppendToHistoryFile, PlacesThatCannotBeWrittenSayWhy) {
+  TemporaryFolder folder;
+  Write(folder.path() + "/file", "x");
+  mkdir((folder.path() + "/folder").c_str(), 0700);
+  struct Case {
+    std::string path;
+    std::string reason;
+  };
+  const std::vector<Case> cases = {
+      {folder.path() + "/file/kippfeld/history.tsv",
+       folder.path() + "/file is in the way: it is not a folder"},
+      {folder.path() + "/folder", "Is a directory"},
+      {"/dev/full", "No space left on device"},
+      {"/proc/version/history.tsv", "/proc/version is in the way: it is not a folder"},
+      {"/proc/kippfeld/history.tsv", "cannot create the folder /proc/kippfeld: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string reason = AppendToHistoryFile(c.path, kHeader, "one\t1\n");
+    EXPECT_EQ(reason.substr(0, c.reason.size()), c.reason) << reason;
+  }
+  EXPECT_EQ(Contents(folder.path() + "/file"), "x");
+}
+
+// Two games ending together, many times over: every record whole, on its own
+// line, none lost.
+TEST(AppendToHistoryFile, AppendsFromTwoProcessesAtOnceStayWhole) {
+  TemporaryFolder folder;
+  std::string path = folder.path() + "/history.tsv";
+  constexpr int kRecords = 300;
+  auto record = [](int process, int i) {
+    // About as long as a real record.
+    std::string line =
+        "2025-03-14T09:26:53+01:00\t" + std::to_string(process) + "\t" + std::to_string(i) + "\t";
+    line.append(160, static_cast<char>('a' + process));
+    return line + "\n";
+  };
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  std::vector<pid_t> children;
+  for (int process = 0; process < 2; ++process) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      // Both start when the parent closes the pipe, on a file not yet there.
+      close(ready[1]);
+      char byte;
+      while (read(ready[0], &byte, 1) > 0) {
+      }
+      int failures = 0;
+      for (int i = 0; i < kRecords; ++i) {
+        failures += !AppendToHistoryFile(path, kHeader, record(process, i)).empty();
+      }
+      _exit(failures == 0 ? 0 : 1);
+    }
+    children.push_back(pid);
+  }
+  close(ready[0]);
+  close(ready[1]);
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+
+  std::string content = Contents(path);
+  ASSERT_EQ(content.substr(0, 14), kHeader);
+  std::vector<int> next(2, 0);
+  std::istringstream lines(content);
+  int headers = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line + "\n" == kHeader) {
+      ++headers;
+      continue;
+    }
+    int process = line.size() > 26 ? line[26] - '0' : -1;
+    ASSERT_TRUE(process == 0 || process == 1) << line;
+    // Each process's records arrive in its own order, each one whole.
+    ASSERT_EQ(line + "\n", record(process, next[process])) << line;
+    ++next[process];
+  }
+  EXPECT_EQ(next[0], kRecords);
+  EXPECT_EQ(next[1], kRecords);
+  // Only one of them found the new file empty.
+  EXPECT_EQ(headers, 1);
+}
+
+TEST(ReadHistoryFile, MissingUnreadableAndRead) {
+  TemporaryFolder folder;
+  std::string content = "left";
+  std::string reason;
+  EXPECT_EQ(ReadHistoryFile(folder.path() + "/none.tsv", content, reason),
+            HistoryFileRead::kMissing);
+  EXPECT_EQ(content, "");
+  EXPECT_EQ(ReadHistoryFile(folder.path(), content, reason), HistoryFileRead::kFailed);
+  EXPECT_EQ(reason, "Is a directory");
+  EXPECT_EQ(ReadHistoryFile("/dev/zero", content, reason), HistoryFileRead::kFailed);
+  EXPECT_EQ(reason, "it is longer than 64 MiB, far too long for a history");
+  EXPECT_EQ(content, "");
+  std::string path = folder.path() + "/history.tsv";
+  Write(path, std::string("a\0b\n", 4));
+  EXPECT_EQ(ReadHistoryFile(path, content, reason), HistoryFileRead::kRead);
+  EXPECT_EQ(content, std::string("a\0b\n", 4));
+}
+
+TEST(StreamTakesUtf8, FollowsTheLocale) {
+  ScopedEnvironment all("LC_ALL", "C.UTF-8");
+  EXPECT_TRUE(StreamTakesUtf8(stdout));
+  ScopedEnvironment ascii("LC_ALL", "C");
+  EXPECT_FALSE(StreamTakesUtf8(stdout));
+  std::setlocale(LC_ALL, "C");
+}
+
+}  // namespace
+}  // namespace kippfeld::platform
