@@ -34,6 +34,20 @@ TEST(GameE2E, IntroductionThenFirstPlayingScreenInItsColours) {
   EXPECT_NE(s->MouseMode(), 0) << "mouse reports are on while the game waits";
 }
 
+// In an ASCII locale the umlauts lose their dots, not their letters.
+TEST(GameE2E, IntroductionInAnAsciiLocaleShowsPlainLetters) {
+  SessionOptions options;
+  options.locale = "C";
+  auto s = StartGame(options);
+  ASSERT_TRUE(s->WaitForText(23, 1, "  Abbruch jederzeit mit ESC"));
+  EXPECT_TRUE(s->WaitForText(16, 1, " Eckpunkte              andern sich und alle"))
+      << s->RowText(16);
+  EXPECT_TRUE(s->WaitForText(17, 1, " Mittelpunkt            andert sich und")) << s->RowText(17);
+  EXPECT_TRUE(s->WaitForText(21, 1, " 3uben sie erst solange")) << s->RowText(21);
+  s->Send(" ");
+  ASSERT_TRUE(s->WaitForText(16, 5, " Aufgabe  0  : Ubungsmodus"));
+}
+
 TEST(GameE2E, NavigationKeysStopAtTheEdgesAndCountNoMove) {
   auto s = StartGame();
   ASSERT_TRUE(ReachPlayingScreen(*s));

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "console/platform.h"
-#include "platform/terminal/cp850.h"
+#include "platform/cp850.h"
 #include "platform/us_layout.h"
 
 namespace kippfeld::platform {

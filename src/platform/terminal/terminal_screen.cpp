@@ -12,7 +12,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "platform/terminal/cp850.h"
+#include "platform/cp850.h"
 
 // Last, for its macros (move, clear, erase, OK...) would hit any header after it.
 #define NCURSES_WIDECHAR 1
@@ -65,7 +65,7 @@ std::array<char32_t, 256> GlyphTable(bool (*canShow)(char32_t)) {
   std::array<char32_t, 256> table{};
   for (int byte = 0; byte < 256; ++byte) {
     char32_t glyph = Cp850ToUnicode(static_cast<std::uint8_t>(byte));
-    table[byte] = canShow(glyph) ? glyph : U'?';
+    table[byte] = canShow(glyph) ? glyph : Cp850AsciiStandIn(static_cast<std::uint8_t>(byte));
   }
   return table;
 }

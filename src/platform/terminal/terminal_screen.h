@@ -31,8 +31,8 @@ struct TerminalColours {
 // blinking enabled.
 TerminalColours ColoursOfAttribute(std::uint8_t attribute, int colourCount);
 
-// The glyph of every byte, with "?" for any the locale cannot show in one
-// column (a C locale cannot encode the pictures of the control bytes).
+// The glyph of every byte, with its ASCII stand-in for any the locale cannot
+// show in one column (a C locale encodes nothing beyond ASCII).
 std::array<char32_t, 256> GlyphTable(bool (*canShow)(char32_t));
 // Whether the current locale encodes the code point and shows it in one column.
 bool LocaleCanShow(char32_t codePoint);

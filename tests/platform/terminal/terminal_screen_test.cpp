@@ -1,11 +1,11 @@
 // The mapping from console cells to what curses is given: colour numbers,
-// the 8-colour fallback, and the glyph table's "?" for what a locale cannot
-// show. The drawing itself is covered by the end-to-end tests.
+// the 8-colour fallback, and the glyph table's ASCII stand-ins for what a
+// locale cannot show. The drawing itself is covered by the end-to-end tests.
 #include "platform/terminal/terminal_screen.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/terminal/cp850.h"
+#include "platform/cp850.h"
 
 namespace kippfeld::platform {
 namespace {
@@ -39,13 +39,18 @@ TEST(TerminalColoursTest, AttributesOnTerminalsWithSixteenEightAndNoColours) {
   }
 }
 
-TEST(GlyphTableTest, WhatTheLocaleCannotShowBecomesAQuestionMark) {
+TEST(GlyphTableTest, WhatTheLocaleCannotShowBecomesItsAsciiStandIn) {
   auto asciiOnly = [](char32_t c) { return c < 0x80; };
   std::array<char32_t, 256> table = GlyphTable(asciiOnly);
   EXPECT_EQ(table['A'], U'A');
   EXPECT_EQ(table[0], U' ') << "byte 0 shows as a blank";
-  EXPECT_EQ(table[13], U'?') << "the note glyph is not ASCII";
-  EXPECT_EQ(table[0x9A], U'?');
+  for (int byte = 0; byte < 256; ++byte) {
+    const char32_t glyph = Cp850ToUnicode(static_cast<std::uint8_t>(byte));
+    const char32_t expected =
+        glyph < 0x80 ? glyph
+                     : static_cast<char32_t>(Cp850AsciiStandIn(static_cast<std::uint8_t>(byte)));
+    EXPECT_EQ(table[byte], expected) << byte;
+  }
 
   std::array<char32_t, 256> full = GlyphTable([](char32_t) { return true; });
   for (int byte = 0; byte < 256; ++byte) {

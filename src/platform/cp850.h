@@ -1,5 +1,6 @@
 // Code page 850, the byte set of every text the game writes and every
-// character key it reads, against Unicode, the terminal's character set.
+// character key it reads, against Unicode, the character set of terminals
+// and of the native console's wide-character interface.
 #pragma once
 
 #include <cstdint>
@@ -18,5 +19,13 @@ char32_t Cp850ToUnicode(std::uint8_t byte);
 // the same picture above 127 (U+00B6 and U+00A7 give 244 and 245, not 20
 // and 21), since a typed character should come out as the printable byte.
 int UnicodeToCp850(char32_t codePoint);
+
+// The printable ASCII character that stands in for a byte's glyph where the
+// glyph itself cannot be shown (a terminal in an ASCII locale): the letter
+// without its accent (0x84 "ä" gives 'a', 0xE1 "ß" 's'), the digit of a
+// superscript, '+', '-', '|' and '=' for the lines of box drawing, '#' for
+// shades and blocks. '?' only for glyphs nothing in ASCII resembles (the
+// fractions, the gender signs, the notes). Bytes 32..126 are themselves.
+char Cp850AsciiStandIn(std::uint8_t byte);
 
 }  // namespace kippfeld::platform
