@@ -272,6 +272,8 @@ ScreenCell PtySession::CellAt(int row, int column) const {
   result.foreground = PaletteIndex(cell.fg, true);
   result.background = PaletteIndex(cell.bg, false);
   result.bold = cell.attrs.bold != 0;
+  result.underline = cell.attrs.underline != 0;
+  result.reverse = cell.attrs.reverse != 0;
   return result;
 }
 

@@ -25,6 +25,8 @@ struct ScreenCell {
   int foreground = -1;  // palette index, -1 for the terminal's default colour
   int background = -1;
   bool bold = false;
+  bool underline = false;
+  bool reverse = false;
 };
 
 struct SessionOptions {

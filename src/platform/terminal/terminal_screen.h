@@ -19,17 +19,34 @@ namespace kippfeld::platform {
 // 3 in both.
 int CursesColour(int consoleColour);
 
+// A video attribute that sets a cell apart where colour cannot.
+enum class Emphasis { kNone, kBold, kUnderline, kStandout };
+
+// The video attributes a terminal has (its bold, smul and smso capabilities).
+struct VideoAttributes {
+  bool bold = false;
+  bool underline = false;
+  bool standout = false;
+};
+
+// What a terminal without colours draws a cell of another colour with:
+// bold, else underline, else standout; none when it has none of them.
+Emphasis MonochromeEmphasis(const VideoAttributes& available);
+
 struct TerminalColours {
   int foreground = 7;  // curses colour numbers, -1 on a terminal without colour
   int background = 0;
-  bool bold = false;
+  Emphasis emphasis = Emphasis::kNone;
 };
 
 // The colours for a text attribute on a terminal with colourCount colours.
 // With fewer than 16, bright foregrounds are drawn bold in the normal colour
 // and bright backgrounds lose their intensity, as on a VGA text screen with
-// blinking enabled.
-TerminalColours ColoursOfAttribute(std::uint8_t attribute, int colourCount);
+// blinking enabled. Without colours, every foreground but the screen's light
+// grey is drawn with the monochrome emphasis, so that the cells the game
+// highlights stay told apart.
+TerminalColours ColoursOfAttribute(std::uint8_t attribute, int colourCount,
+                                   Emphasis monochrome = Emphasis::kBold);
 
 // The glyph of every byte, with its ASCII stand-in for any the locale cannot
 // show in one column (a C locale encodes nothing beyond ASCII).
