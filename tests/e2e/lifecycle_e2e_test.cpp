@@ -4,8 +4,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <string>
 
 #include "e2e_support.h"
 
@@ -30,6 +34,52 @@ INSTANTIATE_TEST_SUITE_P(TerminalSignals, EndingSignal,
                          ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 INSTANTIATE_TEST_SUITE_P(Crashes, EndingSignal, ::testing::Values(SIGSEGV, SIGABRT, SIGBUS),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+std::string ReadProcFile(pid_t pid, const char* name) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/" + name);
+  std::string text;
+  std::getline(file, text);
+  return text;
+}
+
+// A terminal that has stopped reading (a stalled link): the game blocks
+// writing its screen. An ending signal must still end it at once, with the
+// signal's status and the terminal's settings given back; the reset bytes
+// themselves cannot get through.
+class EndingSignalUnreadTerminal : public ::testing::TestWithParam<int> {};
+
+TEST_P(EndingSignalUnreadTerminal, EndsTheGameWithinASecond) {
+  int signalNumber = GetParam();
+  auto s = StartGame();
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  // Every resize repaints the whole screen; unread, the repaints fill the
+  // pty's buffer until the game's write blocks.
+  for (int i = 0; i < 300; ++i) {
+    s->Resize(i % 2 == 0 ? 120 : 80, i % 2 == 0 ? 50 : 25);
+    usleep(3'000);
+  }
+  // Blocked in write(2) by the kernel's own account, where it can be read.
+  const std::string write = std::to_string(SYS_write) + " ";
+  bool blocked = false;
+  std::string syscall;
+  for (int wait = 0; wait < 200 && !blocked; ++wait) {
+    syscall = ReadProcFile(s->Pid(), "syscall");
+    if (syscall.empty()) break;
+    blocked = syscall.compare(0, write.size(), write) == 0;
+    if (!blocked) usleep(10'000);
+  }
+  ASSERT_TRUE(blocked || syscall.empty()) << "not blocked writing: " << syscall;
+
+  s->Signal(signalNumber);
+  ASSERT_TRUE(s->WaitExitUnread(1000)) << "still running a second after the signal";
+  ASSERT_TRUE(WIFSIGNALED(s->Status())) << s->Status();
+  EXPECT_EQ(WTERMSIG(s->Status()), signalNumber);
+  EXPECT_TRUE(SameSettings(s->SettingsAtStart(), s->SettingsNow())) << "terminal settings changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(TerminalSignals, EndingSignalUnreadTerminal,
+                         ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 TEST(TerminalClosedE2E, ClosingTheTerminalEndsTheGameByHangup) {

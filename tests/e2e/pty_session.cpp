@@ -262,6 +262,15 @@ bool PtySession::WaitExit(int deadlineMs) {
   return exited_;
 }
 
+bool PtySession::WaitExitUnread(int deadlineMs) {
+  long long end = NowMs() + deadlineMs;
+  for (;;) {
+    Reap(false);
+    if (exited_ || NowMs() >= end) return exited_;
+    usleep(5'000);
+  }
+}
+
 ScreenCell PtySession::CellAt(int row, int column) const {
   VTermScreenCell cell{};
   VTermPos pos{row - 1, column - 1};

@@ -71,6 +71,9 @@ class PtySession {
   // Waits for the program to end; false at the deadline. The wait status is
   // then available through Status().
   bool WaitExit(int deadlineMs = kDefaultDeadlineMs);
+  // The same without reading the terminal: the program's output stays
+  // unread, as with a terminal that has stopped reading.
+  bool WaitExitUnread(int deadlineMs);
   bool Exited() const { return exited_; }
   int Status() const { return status_; }
 

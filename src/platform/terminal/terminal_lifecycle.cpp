@@ -1,13 +1,16 @@
 #include "platform/terminal/terminal_lifecycle.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 
 namespace kippfeld::platform {
@@ -35,16 +38,47 @@ constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
 
 static_assert(std::atomic<bool>::is_always_lock_free, "the reset flag is used in signal handlers");
 
-void WriteAll(int fd, const char* data, std::size_t length) {
+// How long a handler waits for a terminal that takes no output (a stalled
+// link, a paused terminal): long enough for a slow line to take the reset,
+// short enough that an ending signal still ends the game at once.
+constexpr int kHandlerWriteBudgetMs = 250;
+
+std::int64_t MonotonicMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
+
+// Writes for at most budgetMs and never blocks beyond that: the signal may
+// have struck while the program was blocked writing to a terminal that
+// reads nothing, and a handler that blocked too would keep the process
+// alive with every signal masked. O_NONBLOCK belongs to the open file
+// description, which curses' stream shares (and, when the terminal came from
+// a standard handle, the shell): it is set only for these writes and the
+// flags are put back as they were. Async-signal-safe.
+void WriteBounded(int fd, const char* data, std::size_t length, int budgetMs) {
+  int flags = fcntl(fd, F_GETFL);
+  bool madeNonBlocking =
+      flags >= 0 && (flags & O_NONBLOCK) == 0 && fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
+  std::int64_t deadline = MonotonicMs() + budgetMs;
   while (length > 0) {
     ssize_t written = write(fd, data, length);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return;  // a closed terminal takes nothing more; there is no one to tell
+    if (written > 0) {
+      data += written;
+      length -= static_cast<std::size_t>(written);
+      continue;
     }
-    data += written;
-    length -= static_cast<std::size_t>(written);
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      std::int64_t left = deadline - MonotonicMs();
+      if (left <= 0) break;
+      pollfd terminal{fd, POLLOUT, 0};
+      poll(&terminal, 1, static_cast<int>(left));
+      continue;
+    }
+    break;  // a closed terminal takes nothing more; there is no one to tell
   }
+  if (madeNonBlocking) fcntl(fd, F_SETFL, flags);
 }
 
 void OnResize(int) {
@@ -127,7 +161,7 @@ void DisarmEmergencyReset() {
 void EmergencyReset() {
   if (gResetDone.exchange(true)) return;
   if (gTerminalFd < 0) return;
-  if (gArmed) WriteAll(gTerminalFd, gReset, gResetLength);
+  if (gArmed) WriteBounded(gTerminalFd, gReset, gResetLength, kHandlerWriteBudgetMs);
   if (gSettingsSaved) tcsetattr(gTerminalFd, TCSANOW, &gSavedSettings);
 }
 

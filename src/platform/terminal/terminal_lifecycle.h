@@ -29,7 +29,9 @@ void ArmEmergencyReset(const std::string& reset);
 // write to it again.
 void DisarmEmergencyReset();
 // Writes the reset string and restores the settings; async-signal-safe, and
-// does its work at most once.
+// does its work at most once. Never blocks: a terminal that takes nothing
+// (a stalled link) gets a quarter of a second, then the settings are
+// restored all the same, without waiting for pending output.
 void EmergencyReset();
 
 // Installs the handlers: SIGWINCH marks a resize and wakes WakeFd(); the
