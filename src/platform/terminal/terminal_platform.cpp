@@ -56,10 +56,10 @@ std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string& er
     platform->shutDown_ = true;
     return nullptr;
   }
-  ArmEmergencyReset(
-      "\x18" /* CAN: ends any sequence cut off mid-way */
-      "\x1b[?1006l\x1b[?1003l\x1b[?1000l" +
-      platform->screen_.ResetString());
+  // CAN first: it ends any sequence that the signal cut off mid-way.
+  const std::string cancel = "\x18";
+  ArmEmergencyReset(cancel + std::string(kMouseReportingOff) + platform->screen_.ResetString());
+  ArmJobControl(cancel + platform->screen_.TakeString());
   platform->buffer_.Resize(platform->screen_.Width(), platform->screen_.Height());
   platform->decoder_.SetScreenSize(platform->buffer_.Width(), platform->buffer_.Height());
   gLivePlatform = platform.get();
@@ -77,6 +77,7 @@ TerminalPlatform::~TerminalPlatform() {
 void TerminalPlatform::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  EndJobControl();
   if (!closed_) {
     Present();
     SetMouseModes(false);
@@ -89,7 +90,14 @@ void TerminalPlatform::Shutdown() {
 }
 
 void TerminalPlatform::Sync() {
-  if (shutDown_ || !TakeResize()) return;
+  if (shutDown_) return;
+  // After a stop the terminal was someone else's: it gets everything again.
+  if (TerminalGivenBack()) TakeTerminalBack();
+  if (TakeRepaint()) {
+    screen_.RepaintAll();
+    dirty_ = true;
+  }
+  if (!TakeResize()) return;
   winsize size{};
   if (ioctl(fd_, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0) return;
   screen_.Resize(size.ws_col, size.ws_row);
@@ -103,7 +111,7 @@ void TerminalPlatform::Sync() {
 }
 
 void TerminalPlatform::Present() {
-  if (!dirty_ || shutDown_ || closed_) return;
+  if (!dirty_ || shutDown_ || closed_ || TerminalGivenBack()) return;
   screen_.Present(buffer_, cursorX_, cursorY_, shape_);
   dirty_ = false;
 }

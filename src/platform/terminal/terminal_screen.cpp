@@ -286,6 +286,26 @@ void CursesScreen::Present(const CellBuffer& buffer, int cursorX, int cursorY, C
   s.cursorVisibility = visibility;
 }
 
+void CursesScreen::RepaintAll() {
+  State& s = *state_;
+  if (s.screen == nullptr) return;
+  set_term(s.screen);
+  clearok(curscr, TRUE);
+  s.repaintAll = true;
+  // The terminal shows the cursor since the stop, while curses believes it
+  // hidden and would not hide it again: make curses' belief the truth first.
+  curs_set(1);
+  s.cursorVisibility = -1;
+}
+
+std::string CursesScreen::TakeString() const {
+  std::string take;
+  if (state_->screen == nullptr) return take;
+  set_term(state_->screen);
+  Append(take, "smcup");
+  return take;
+}
+
 std::string CursesScreen::ResetString() const {
   std::string reset;
   if (state_->screen == nullptr) return reset;

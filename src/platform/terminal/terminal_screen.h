@@ -81,9 +81,16 @@ class CursesScreen {
   // the cursor's shape; sends only what changed since the last call.
   void Present(const CellBuffer& buffer, int cursorX, int cursorY, CursorShape shape);
 
+  // The next Present draws every cell and the cursor's shape again: the
+  // terminal was given back and taken again behind curses' back.
+  void RepaintAll();
+
   // Bytes that give the terminal back without curses (for signal handlers):
   // attributes and colours reset, cursor shown, alternate screen left.
   std::string ResetString() const;
+  // Bytes that take it again after a stop: the alternate screen. What the
+  // screen shows is left to a repaint.
+  std::string TakeString() const;
 
  private:
   struct State;
