@@ -98,6 +98,12 @@ int UnicodeToCp850(char32_t codePoint) {
   return -1;
 }
 
+int TypedCp850(char32_t codePoint) {
+  if (codePoint < 128) return static_cast<int>(codePoint);
+  const int byte = UnicodeToCp850(codePoint);
+  return byte >= 128 ? byte : -1;
+}
+
 char Cp850AsciiStandIn(std::uint8_t byte) {
   return kAsciiStandIns[byte >> 4][byte & 15];
 }

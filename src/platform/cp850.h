@@ -20,6 +20,12 @@ char32_t Cp850ToUnicode(std::uint8_t byte);
 // and 21), since a typed character should come out as the printable byte.
 int UnicodeToCp850(char32_t codePoint);
 
+// The byte a typed character arrives as: ASCII (control characters
+// included) as itself, any other character of code page 850 as its byte,
+// and -1 for the rest. The pictures of the control bytes are among the rest:
+// a typed U+266A must not arrive as Enter.
+int TypedCp850(char32_t codePoint);
+
 // The printable ASCII character that stands in for a byte's glyph where the
 // glyph itself cannot be shown (a terminal in an ASCII locale): the letter
 // without its accent (0x84 "ä" gives 'a', 0xE1 "ß" 's'), the digit of a

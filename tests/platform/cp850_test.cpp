@@ -57,6 +57,22 @@ TEST(Cp850Test, ReverseLookupOfAsciiAndUnmapped) {
   EXPECT_EQ(UnicodeToCp850(0x110000), -1);
 }
 
+TEST(Cp850Test, TypedCharactersArriveAsTheirBytesAndPicturesOfControlBytesAsNothing) {
+  struct Case {
+    char32_t typed;
+    int byte;
+  };
+  const Case cases[] = {
+      {U'a', 'a'},       {U'\r', 13},         {0, 0},
+      {U'\x1b', 27},     {U'\u00FC', 0x81},   {U'\u00DC', 0x9A},
+      {U'\u00DF', 0xE1}, {U'\u00B3', 0xFC},   {U'\u00B6', 244},  // the picture of 20 too
+      {U'\u266A', -1},   {U'\u263A', -1},     {U'\u2302', -1},   // pictures of 13, 1, 127
+      {U'\u20AC', -1},   {U'\U0001F600', -1}, {0xD800, -1},      // euro, emoji, a surrogate
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(TypedCp850(c.typed), c.byte) << "U+" << std::hex << static_cast<int>(c.typed);
+}
+
 // The stand-ins grouped by kind and found through the Unicode table, so that
 // a row of the byte-ordered stand-in table that slipped by one place, or a
 // glyph paired with the wrong letter, shows here; every byte is checked.
