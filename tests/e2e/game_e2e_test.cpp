@@ -162,6 +162,33 @@ TEST(GameE2E, CtrlCIsAKeyNotASignal) {
   EXPECT_EQ(MoveLine(*s), Moves(0, 0));
 }
 
+// Curses sends only what changed; light grey on black being its pair 0, an
+// answer that ends on a light grey cell (a move ends on the move counter)
+// sends no reset of the colours after it.
+TEST(GameE2E, AnswersSendOnlyWhatChanged) {
+  auto s = StartGame();
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  s->Settle(200);
+  std::size_t mark = s->Mark();
+  s->Send(kRight);
+  ASSERT_TRUE(s->WaitForCursor(10, 19));
+  s->Settle(200);
+  EXPECT_LE(s->Mark() - mark, 70u) << "one cursor step";
+
+  mark = s->Mark();
+  s->Send("\r");
+  ASSERT_TRUE(s->WaitFor([&] { return MoveLine(*s) == Moves(1, 1); }));
+  s->Settle(200);
+  const std::string answer = s->Output().substr(mark);
+  EXPECT_LE(answer.size(), 95u) << "one move";
+  const std::string reset = "\x1b[39;49m\x1b[37m\x1b[40m";
+  EXPECT_TRUE(answer.size() < reset.size() ||
+              answer.compare(answer.size() - reset.size(), reset.size(), reset) != 0)
+      << "the move's answer ends resetting the colours";
+  EXPECT_EQ(s->CellAt(18, 15).foreground, kLightGrey);
+  EXPECT_EQ(s->CellAt(18, 15).background, 0);
+}
+
 TEST(GameE2E, EnterAppliesTheMoveAndCountsIt) {
   auto s = StartGame();
   ASSERT_TRUE(ReachPlayingScreen(*s));

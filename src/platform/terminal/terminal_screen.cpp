@@ -32,6 +32,10 @@ constexpr int kCursesOfConsole[8] = {
 // The light grey of ordinary text: what every other foreground stands out from.
 constexpr int kScreenForeground = 7;
 
+// The colours of curses' pair 0: the screen's own light grey on black.
+constexpr int kPairZeroForeground = COLOR_WHITE;
+constexpr int kPairZeroBackground = COLOR_BLACK;
+
 // Above this size the console's cursor fills most of the cell; curses calls
 // that shape "very visible".
 constexpr int kLargeCursorSize = 50;
@@ -146,7 +150,14 @@ struct CursesScreen::State {
     if (styled[attribute]) return;
     TerminalColours colours = ColoursOfAttribute(attribute, colourCount, monochrome);
     attributes[attribute] = CursesAttribute(colours.emphasis);
-    int pair = colourCount > 0 ? alloc_pair(colours.foreground, colours.background) : 0;
+    int pair = 0;
+    // Light grey on black, the look of most cells, is pair 0 itself: curses
+    // ends every update by putting the terminal back to pair 0 (and costs
+    // some 24 bytes to do so from any other pair), so an answer that ends on
+    // a light grey cell ends without that reset.
+    bool pairZero =
+        colours.foreground == kPairZeroForeground && colours.background == kPairZeroBackground;
+    if (colourCount > 0 && !pairZero) pair = alloc_pair(colours.foreground, colours.background);
     pairs[attribute] = pair > 0 ? pair : 0;
     styled[attribute] = true;
   }
@@ -214,7 +225,12 @@ bool CursesScreen::Open(int fd, std::string& error) {
     def_prog_mode();
   }
 
-  if (has_colors() && start_color() == OK) state_->colourCount = COLORS;
+  if (has_colors() && start_color() == OK) {
+    state_->colourCount = COLORS;
+    // Pair 0 in explicit colours, not the terminal's defaults, so that it
+    // looks like every other light grey on black cell on any terminal.
+    assume_default_colors(kPairZeroForeground, kPairZeroBackground);
+  }
   state_->monochrome =
       MonochromeEmphasis({StringCapability("bold") != nullptr, StringCapability("smul") != nullptr,
                           StringCapability("smso") != nullptr});
