@@ -21,8 +21,8 @@
 #include "game/catalogue.h"
 #include "game/screens.h"
 #include "platform/cell_buffer.h"
+#include "platform/cp850.h"
 #include "platform/memory/memory_platform.h"
-#include "platform/terminal/cp850.h"
 #include "platform/terminal/terminal_screen.h"
 
 namespace kippfeld {

@@ -1,6 +1,13 @@
 // The real game in a terminal: what the player sees and what keys and the
 // mouse do, from the introduction to the exit status.
+#include <signal.h>
+#include <stdlib.h>
 #include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "e2e_support.h"
 
@@ -32,6 +39,87 @@ TEST(GameE2E, IntroductionThenFirstPlayingScreenInItsColours) {
   EXPECT_EQ(MoveLine(*s), Moves(0, 0));
   EXPECT_FALSE(s->CursorVisible());
   EXPECT_NE(s->MouseMode(), 0) << "mouse reports are on while the game waits";
+}
+
+// In an ASCII locale the umlauts lose their dots, not their letters.
+TEST(GameE2E, IntroductionInAnAsciiLocaleShowsPlainLetters) {
+  SessionOptions options;
+  options.locale = "C";
+  auto s = StartGame(options);
+  ASSERT_TRUE(s->WaitForText(23, 1, "  Abbruch jederzeit mit ESC"));
+  EXPECT_TRUE(s->WaitForText(16, 1, " Eckpunkte              andern sich und alle"))
+      << s->RowText(16);
+  EXPECT_TRUE(s->WaitForText(17, 1, " Mittelpunkt            andert sich und")) << s->RowText(17);
+  EXPECT_TRUE(s->WaitForText(21, 1, " 3uben sie erst solange")) << s->RowText(21);
+  s->Send(" ");
+  ASSERT_TRUE(s->WaitForText(16, 5, " Aufgabe  0  : Ubungsmodus"));
+}
+
+// Which of the nine digits show emphasised, top row first: 'x' for a digit
+// drawn with the attribute, '.' for a plain one.
+std::string Emphasised(PtySession& s, bool (*has)(const ScreenCell&)) {
+  std::string marks;
+  for (int row : {6, 8, 10}) {
+    if (!marks.empty()) marks += '/';
+    for (int column : {9, 19, 29}) marks += has(s.CellAt(row, column)) ? 'x' : '.';
+  }
+  return marks;
+}
+
+// Without colours the highlight must still show: the cells a move would
+// flip are bold, the rest plain.
+TEST(GameE2E, MonochromeTerminalShowsTheHighlightInBold) {
+  SessionOptions options;
+  options.term = "vt100";
+  auto s = StartGame(options);
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  auto bold = [](const ScreenCell& cell) { return cell.bold; };
+  auto other = [](const ScreenCell& cell) { return cell.underline || cell.reverse; };
+  ASSERT_TRUE(s->WaitFor([&] { return Emphasised(*s, bold) == ".../xx./xx."; }))
+      << Emphasised(*s, bold);
+  EXPECT_EQ(Emphasised(*s, other), ".../.../...");
+  EXPECT_EQ(s->CellAt(10, 9).foreground, -1) << "no colour on a terminal without colours";
+  s->Send(kRight);
+  ASSERT_TRUE(s->WaitFor([&] { return Emphasised(*s, bold) == ".../.x./xxx"; }))
+      << Emphasised(*s, bold);
+  // The blanks beside a highlighted digit stay plain.
+  EXPECT_FALSE(s->CellAt(10, 30).bold);
+  // The reset a signal writes is made of vt100's own sequences, which carry
+  // padding ("$<2>"): padding is timing, never text.
+  s->Signal(SIGTERM);
+  ASSERT_TRUE(s->WaitExit());
+  ExpectTerminalGivenBack(*s);
+  EXPECT_EQ(s->Output().find("$<"), std::string::npos);
+}
+
+// A terminal without colours and without bold underlines the highlight
+// instead: a vt100 with its bold cancelled, compiled with tic.
+TEST(GameE2E, MonochromeTerminalWithoutBoldUnderlinesTheHighlight) {
+  char directory[] = "/tmp/kippfeld-terminfo-XXXXXX";
+  ASSERT_NE(mkdtemp(directory), nullptr);
+  const std::string source = std::string(directory) + "/entry";
+  {
+    std::ofstream entry(source);
+    entry << "kippfeld-nobold|vt100 without bold,\n\tbold@, use=vt100,\n";
+  }
+  const std::string compile = "tic -o " + std::string(directory) + " " + source + " 2>/dev/null";
+  if (std::system(compile.c_str()) != 0) {
+    std::filesystem::remove_all(directory);
+    GTEST_SKIP() << "tic cannot compile a terminal description";
+  }
+  SessionOptions options;
+  options.term = "kippfeld-nobold";
+  options.environment = {{"TERMINFO", directory}};
+  auto s = StartGame(options);
+  bool reached = ReachPlayingScreen(*s);
+  std::filesystem::remove_all(directory);  // read by now: curses loads it at start
+  ASSERT_TRUE(reached);
+  auto underline = [](const ScreenCell& cell) { return cell.underline; };
+  auto other = [](const ScreenCell& cell) { return cell.bold || cell.reverse; };
+  ASSERT_TRUE(s->WaitFor([&] { return Emphasised(*s, underline) == ".../xx./xx."; }))
+      << Emphasised(*s, underline);
+  EXPECT_EQ(Emphasised(*s, other), ".../.../...");
+  EXPECT_FALSE(s->CellAt(10, 10).underline) << "a blank beside a highlighted digit";
 }
 
 TEST(GameE2E, NavigationKeysStopAtTheEdgesAndCountNoMove) {
@@ -72,6 +160,33 @@ TEST(GameE2E, CtrlCIsAKeyNotASignal) {
   ASSERT_TRUE(s->WaitForCursor(10, 19));
   EXPECT_FALSE(s->Exited());
   EXPECT_EQ(MoveLine(*s), Moves(0, 0));
+}
+
+// Curses sends only what changed; light grey on black being its pair 0, an
+// answer that ends on a light grey cell (a move ends on the move counter)
+// sends no reset of the colours after it.
+TEST(GameE2E, AnswersSendOnlyWhatChanged) {
+  auto s = StartGame();
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  s->Settle(200);
+  std::size_t mark = s->Mark();
+  s->Send(kRight);
+  ASSERT_TRUE(s->WaitForCursor(10, 19));
+  s->Settle(200);
+  EXPECT_LE(s->Mark() - mark, 70u) << "one cursor step";
+
+  mark = s->Mark();
+  s->Send("\r");
+  ASSERT_TRUE(s->WaitFor([&] { return MoveLine(*s) == Moves(1, 1); }));
+  s->Settle(200);
+  const std::string answer = s->Output().substr(mark);
+  EXPECT_LE(answer.size(), 95u) << "one move";
+  const std::string reset = "\x1b[39;49m\x1b[37m\x1b[40m";
+  EXPECT_TRUE(answer.size() < reset.size() ||
+              answer.compare(answer.size() - reset.size(), reset.size(), reset) != 0)
+      << "the move's answer ends resetting the colours";
+  EXPECT_EQ(s->CellAt(18, 15).foreground, kLightGrey);
+  EXPECT_EQ(s->CellAt(18, 15).background, 0);
 }
 
 TEST(GameE2E, EnterAppliesTheMoveAndCountsIt) {

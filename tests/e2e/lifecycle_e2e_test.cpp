@@ -4,8 +4,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <string>
 
 #include "e2e_support.h"
 
@@ -31,6 +35,129 @@ INSTANTIATE_TEST_SUITE_P(TerminalSignals, EndingSignal,
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 INSTANTIATE_TEST_SUITE_P(Crashes, EndingSignal, ::testing::Values(SIGSEGV, SIGABRT, SIGBUS),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+std::string ReadProcFile(pid_t pid, const char* name) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/" + name);
+  std::string text;
+  std::getline(file, text);
+  return text;
+}
+
+// A terminal that has stopped reading (a stalled link): the game blocks
+// writing its screen. An ending signal must still end it at once, with the
+// signal's status and the terminal's settings given back; the reset bytes
+// themselves cannot get through.
+class EndingSignalUnreadTerminal : public ::testing::TestWithParam<int> {};
+
+TEST_P(EndingSignalUnreadTerminal, EndsTheGameWithinASecond) {
+  int signalNumber = GetParam();
+  auto s = StartGame();
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  // Every resize repaints the whole screen; unread, the repaints fill the
+  // pty's buffer until the game's write blocks.
+  for (int i = 0; i < 300; ++i) {
+    s->Resize(i % 2 == 0 ? 120 : 80, i % 2 == 0 ? 50 : 25);
+    usleep(3'000);
+  }
+  // Blocked in write(2) by the kernel's own account, where it can be read.
+  const std::string write = std::to_string(SYS_write) + " ";
+  bool blocked = false;
+  std::string syscall;
+  for (int wait = 0; wait < 200 && !blocked; ++wait) {
+    syscall = ReadProcFile(s->Pid(), "syscall");
+    if (syscall.empty()) break;
+    blocked = syscall.compare(0, write.size(), write) == 0;
+    if (!blocked) usleep(10'000);
+  }
+  ASSERT_TRUE(blocked || syscall.empty()) << "not blocked writing: " << syscall;
+
+  s->Signal(signalNumber);
+  ASSERT_TRUE(s->WaitExitUnread(1000)) << "still running a second after the signal";
+  ASSERT_TRUE(WIFSIGNALED(s->Status())) << s->Status();
+  EXPECT_EQ(WTERMSIG(s->Status()), signalNumber);
+  EXPECT_TRUE(SameSettings(s->SettingsAtStart(), s->SettingsNow())) << "terminal settings changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(TerminalSignals, EndingSignalUnreadTerminal,
+                         ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+// kill -TSTP, then fg: stopped, the terminal is as the game found it
+// (settings, mouse reports off, main screen, cursor shown); in the
+// foreground again, the game has the terminal back and shows its screen
+// whole, and keys work.
+TEST(JobControlE2E, StopGivesTheTerminalBackAndForegroundTakesItAgain) {
+  SessionOptions options;
+  options.jobControl = true;
+  auto s = StartGame(options);
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  s->Send("\r");
+  ASSERT_TRUE(s->WaitFor([&] { return MoveLine(*s) == Moves(1, 1); })) << MoveLine(*s);
+  // Ctrl+Z typed in the game is a key: the terminal does not stop it.
+  s->Send("\x1a");
+  s->Send(kRight);
+  ASSERT_TRUE(s->WaitForCursor(10, 19));
+  EXPECT_FALSE(s->Stopped());
+  const termios playing = s->SettingsNow();
+  ASSERT_NE(s->MouseMode(), 0);
+
+  s->Signal(SIGTSTP);
+  // Stopped, and the shell has taken the terminal.
+  ASSERT_TRUE(s->WaitFor([&] { return s->Stopped() && !s->InForeground(); })) << "not stopped";
+  ASSERT_TRUE(s->WaitFor([&] { return !s->AlternateScreen() && s->MouseMode() == 0; }));
+  ExpectTerminalGivenBack(*s);
+  EXPECT_EQ(s->SettingsNow().c_lflag & (ECHO | ICANON), tcflag_t{ECHO | ICANON});
+
+  s->ForegroundJob();
+  ASSERT_TRUE(s->WaitFor([&] { return s->AlternateScreen() && s->MouseMode() != 0; }));
+  ASSERT_TRUE(s->WaitFor([&] { return Board(*s) == "000/110/110"; })) << Dump(*s);
+  ASSERT_TRUE(s->WaitForText(16, 5, " Aufgabe  0  : \u00dcbungsmodus")) << Dump(*s);
+  ASSERT_TRUE(s->WaitFor([&] { return MoveLine(*s) == Moves(1, 1); })) << Dump(*s);
+  ASSERT_TRUE(s->WaitForCursor(10, 19));
+  EXPECT_FALSE(s->CursorVisible());
+  EXPECT_TRUE(SameSettings(s->SettingsNow(), playing)) << "not the game's settings again";
+  // Cell 2 selected: the bottom row and the centre in cyan, on black.
+  EXPECT_EQ(s->CellAt(10, 29).foreground, kCyan);
+  EXPECT_EQ(s->CellAt(8, 29).foreground, kLightGrey);
+  EXPECT_EQ(s->CellAt(8, 29).background, 0);
+
+  s->Send(kUp);
+  ASSERT_TRUE(s->WaitForCursor(8, 19));
+  s->Send("\x1b");
+  ASSERT_TRUE(s->WaitForText(18, 1, "  gesammt :"));
+  ASSERT_TRUE(EndFromResults(*s));
+  EXPECT_TRUE(WIFEXITED(s->Status()) && WEXITSTATUS(s->Status()) == 0) << s->Status();
+  ExpectTerminalGivenBack(*s);
+}
+
+// Continued in the background (bg), the game must leave the terminal to the
+// shell: it stops again, as a job that wants the terminal does, and takes
+// the terminal only once it is in the foreground.
+TEST(JobControlE2E, ContinuedInTheBackgroundLeavesTheTerminalToTheShell) {
+  SessionOptions options;
+  options.jobControl = true;
+  auto s = StartGame(options);
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  const termios playing = s->SettingsNow();
+  s->Signal(SIGTSTP);
+  // Stopped, and the shell has taken the terminal.
+  ASSERT_TRUE(s->WaitFor([&] { return s->Stopped() && !s->InForeground(); })) << "not stopped";
+  ASSERT_TRUE(s->WaitFor([&] { return !s->AlternateScreen() && s->MouseMode() == 0; }));
+
+  std::size_t mark = s->Mark();
+  s->Signal(SIGCONT);
+  s->Settle(300);
+  EXPECT_TRUE(s->Stopped()) << "running in the background";
+  EXPECT_EQ(s->Mark(), mark) << "wrote to the shell's terminal: " << s->Output().substr(mark);
+  EXPECT_TRUE(SameSettings(s->SettingsAtStart(), s->SettingsNow())) << "took the shell's terminal";
+
+  s->ForegroundJob();
+  ASSERT_TRUE(s->WaitFor([&] { return s->AlternateScreen() && s->MouseMode() != 0; }));
+  ASSERT_TRUE(s->WaitForText(16, 5, " Aufgabe  0  : \u00dcbungsmodus")) << Dump(*s);
+  EXPECT_TRUE(SameSettings(s->SettingsNow(), playing));
+  s->Send(kRight);
+  ASSERT_TRUE(s->WaitForCursor(10, 19));
+}
 
 TEST(TerminalClosedE2E, ClosingTheTerminalEndsTheGameByHangup) {
   auto s = StartGame();

@@ -13,7 +13,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
+#include <string>
 
 namespace kippfeld::e2e {
 
@@ -30,6 +32,62 @@ int PaletteIndex(const VTermColor& colour, bool foreground) {
     return -1;
   if (VTERM_COLOR_IS_INDEXED(&colour)) return colour.indexed.idx;
   return -2;  // a direct RGB colour, which this program never sends
+}
+
+volatile sig_atomic_t gForegroundWanted = 0;
+
+void OnForegroundWanted(int) {
+  gForegroundWanted = 1;
+}
+
+// The harness's shell, in the forked child that leads the session: starts
+// the program as a job in a process group of its own in the foreground,
+// takes the terminal when the job stops, gives it back and continues the
+// job on SIGUSR1, and ends as the job ended. Never returns.
+[[noreturn]] void RunJobShell(char* const* args, int pidPipe) {
+  // A shell changes the terminal's foreground from the background and is
+  // stopped by nothing the terminal sends.
+  signal(SIGTTOU, SIG_IGN);
+  signal(SIGTTIN, SIG_IGN);
+  signal(SIGTSTP, SIG_IGN);
+  pid_t job = fork();
+  if (job == 0) {
+    setpgid(0, 0);
+    tcsetpgrp(STDIN_FILENO, getpid());
+    signal(SIGTTOU, SIG_DFL);
+    signal(SIGTTIN, SIG_DFL);
+    signal(SIGTSTP, SIG_DFL);
+    execv(args[0], args);
+    _exit(127);
+  }
+  if (job < 0) _exit(127);
+  setpgid(job, job);
+  signal(SIGUSR1, OnForegroundWanted);
+  [[maybe_unused]] ssize_t sent = write(pidPipe, &job, sizeof job);
+  close(pidPipe);
+  for (;;) {
+    if (gForegroundWanted) {
+      gForegroundWanted = 0;
+      tcsetpgrp(STDIN_FILENO, job);
+      kill(job, SIGCONT);
+    }
+    int status = 0;
+    pid_t done = waitpid(job, &status, WUNTRACED | WNOHANG);
+    if (done == 0 || (done < 0 && errno == EINTR)) {
+      usleep(2'000);
+      continue;
+    }
+    if (done < 0) _exit(127);
+    if (WIFSTOPPED(status)) {
+      tcsetpgrp(STDIN_FILENO, getpgrp());
+      continue;
+    }
+    if (WIFSIGNALED(status)) {
+      signal(WTERMSIG(status), SIG_DFL);
+      kill(getpid(), WTERMSIG(status));
+    }
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
+  }
 }
 
 }  // namespace
@@ -116,6 +174,8 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
       (pipe2(outputPipe, O_CLOEXEC) != 0 || pipe2(errorPipe, O_CLOEXEC) != 0))
     throw std::runtime_error("pipe failed");
 
+  int pidPipe[2] = {-1, -1};
+  if (options.jobControl && pipe(pidPipe) != 0) throw std::runtime_error("pipe failed");
   pid_ = fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
@@ -139,6 +199,13 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
     setrlimit(RLIMIT_CORE, &noCore);
     unsetenv("LINES");
     unsetenv("COLUMNS");
+    if (options.jobControl) {
+      // The shell outlives the exec below: it must not hold the terminal's
+      // other side open.
+      close(master_);
+      close(pidPipe[0]);
+      RunJobShell(args.data(), pidPipe[1]);
+    }
     execv(args[0], args.data());
     _exit(127);
   }
@@ -148,9 +215,15 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
     outputPipe_ = outputPipe[0];
     errorPipe_ = errorPipe[0];
   }
+  if (options.jobControl) {
+    close(pidPipe[1]);
+    if (read(pidPipe[0], &jobPid_, sizeof jobPid_) != sizeof jobPid_) jobPid_ = -1;
+    close(pidPipe[0]);
+  }
 }
 
 PtySession::~PtySession() {
+  if (!exited_ && jobPid_ > 0) kill(jobPid_, SIGKILL);
   if (!exited_ && pid_ > 0) {
     kill(pid_, SIGKILL);
     Reap(true);
@@ -212,7 +285,25 @@ void PtySession::Resize(int columns, int rows) {
 }
 
 void PtySession::Signal(int signalNumber) {
-  if (!exited_) kill(pid_, signalNumber);
+  if (!exited_) kill(Pid(), signalNumber);
+}
+
+void PtySession::ForegroundJob() {
+  if (!exited_ && jobPid_ > 0) kill(pid_, SIGUSR1);
+}
+
+bool PtySession::InForeground() const {
+  // Asked on the master side, which any process may ask.
+  return master_ >= 0 && tcgetpgrp(master_) == Pid();
+}
+
+bool PtySession::Stopped() const {
+  std::ifstream stat("/proc/" + std::to_string(Pid()) + "/stat");
+  std::string text;
+  std::getline(stat, text);
+  // The state follows the command name, which is in parentheses.
+  std::size_t close = text.rfind(')');
+  return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'T';
 }
 
 void PtySession::CloseMaster() {
@@ -300,6 +391,15 @@ bool PtySession::WaitExit(int deadlineMs) {
   return exited_;
 }
 
+bool PtySession::WaitExitUnread(int deadlineMs) {
+  long long end = NowMs() + deadlineMs;
+  for (;;) {
+    Reap(false);
+    if (exited_ || NowMs() >= end) return exited_;
+    usleep(5'000);
+  }
+}
+
 ScreenCell PtySession::CellAt(int row, int column) const {
   VTermScreenCell cell{};
   VTermPos pos{row - 1, column - 1};
@@ -310,6 +410,8 @@ ScreenCell PtySession::CellAt(int row, int column) const {
   result.foreground = PaletteIndex(cell.fg, true);
   result.background = PaletteIndex(cell.bg, false);
   result.bold = cell.attrs.bold != 0;
+  result.underline = cell.attrs.underline != 0;
+  result.reverse = cell.attrs.reverse != 0;
   return result;
 }
 

@@ -25,6 +25,8 @@ struct ScreenCell {
   int foreground = -1;  // palette index, -1 for the terminal's default colour
   int background = -1;
   bool bold = false;
+  bool underline = false;
+  bool reverse = false;
 };
 
 struct SessionOptions {
@@ -45,6 +47,13 @@ struct SessionOptions {
   // Standard output and standard error go to pipes, not to the terminal,
   // which stays the controlling terminal and standard input.
   bool outputToPipes = false;
+  // Starts the program as a job of a small shell of the harness's own, in a
+  // process group of its own with the shell as its parent: only then do the
+  // stop signals stop it (a process group with no parent in its session
+  // ignores them, since no shell could continue it). As an interactive shell
+  // does, this one takes the terminal when the job stops, and hands it back
+  // on ForegroundJob().
+  bool jobControl = false;
 };
 
 class PtySession {
@@ -63,6 +72,13 @@ class PtySession {
   void SendMouse(int button, int row, int column, bool release);
   void Resize(int columns, int rows);
   void Signal(int signalNumber);
+  // With jobControl: what fg does, the terminal handed to the job and the
+  // job continued.
+  void ForegroundJob();
+  // Whether the program is stopped, as the kernel reports it.
+  bool Stopped() const;
+  // Whether the program's process group is the terminal's foreground.
+  bool InForeground() const;
   // Closes the terminal's master side, as a terminal window closing does.
   void CloseMaster();
 
@@ -76,6 +92,9 @@ class PtySession {
   // Waits for the program to end; false at the deadline. The wait status is
   // then available through Status().
   bool WaitExit(int deadlineMs = kDefaultDeadlineMs);
+  // The same without reading the terminal: the program's output stays
+  // unread, as with a terminal that has stopped reading.
+  bool WaitExitUnread(int deadlineMs);
   bool Exited() const { return exited_; }
   int Status() const { return status_; }
 
@@ -105,7 +124,7 @@ class PtySession {
   // Writes bytes straight into the emulator, as if the program had: after
   // the program has ended, this shows the pen the terminal was left with.
   void Emulate(std::string_view bytes);
-  pid_t Pid() const { return pid_; }
+  pid_t Pid() const { return jobPid_ > 0 ? jobPid_ : pid_; }
 
  private:
   // Reads what is there within waitMs; false when the program's side of the
@@ -115,7 +134,8 @@ class PtySession {
   friend struct SessionCallbacks;
 
   int master_ = -1;
-  int slave_ = -1;  // kept open to read the terminal settings after the end
+  pid_t jobPid_ = -1;  // the program, when pid_ is the harness's shell
+  int slave_ = -1;     // kept open to read the terminal settings after the end
   pid_t pid_ = -1;
   bool exited_ = false;
   int status_ = 0;

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "console/platform.h"
-#include "platform/terminal/cp850.h"
+#include "platform/cp850.h"
 #include "platform/us_layout.h"
 
 namespace kippfeld::platform {
@@ -214,9 +214,8 @@ Token ParseUtf8(std::string_view in, bool final) {
     high = 0xBF;
     codePoint = (codePoint << 6) | (b & 0x3F);
   }
-  const int byte = UnicodeToCp850(codePoint);
-  // The picture of a control byte (a typed U+266A) must not arrive as Enter.
-  if (byte < 128) return KeyToken(kReplacementKey, continuations + 1);
+  const int byte = TypedCp850(codePoint);
+  if (byte < 0) return KeyToken(kReplacementKey, continuations + 1);
   return KeyToken({static_cast<std::uint8_t>(byte), 0, 0}, continuations + 1);
 }
 

@@ -20,9 +20,6 @@ namespace kippfeld::platform {
 
 namespace {
 
-constexpr char kMouseOn[] = "\x1b[?1000h\x1b[?1003h\x1b[?1006h";
-constexpr char kMouseOff[] = "\x1b[?1006l\x1b[?1003l\x1b[?1000l";
-
 // Reads per Pump: a flood of mouse reports must not keep a look at the input
 // from returning.
 constexpr int kMaxReadsPerPump = 16;
@@ -61,10 +58,8 @@ void TerminalPlatform::WriteToTerminal(const std::string& bytes) {
 
 void TerminalPlatform::SetMouseModes(bool on) {
   if (on == mouseOn_) return;
-  // 1000 reports presses and releases, 1003 every motion as well, 1006 puts
-  // them in the SGR form that tells which button was released and has no
-  // limit on the column.
-  WriteToTerminal(on ? kMouseOn : kMouseOff);
+  NoteMouseReporting(on);
+  WriteToTerminal(std::string(on ? kMouseReportingOn : kMouseReportingOff));
   mouseOn_ = on;
 }
 

@@ -7,8 +7,15 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kippfeld::platform {
+
+// Mouse reporting as the game uses it: 1000 reports presses and releases,
+// 1003 every motion as well, 1006 puts them in the SGR form that tells which
+// button was released and has no limit on the column. Off in reverse order.
+inline constexpr std::string_view kMouseReportingOn = "\x1b[?1000h\x1b[?1003h\x1b[?1006h";
+inline constexpr std::string_view kMouseReportingOff = "\x1b[?1006l\x1b[?1003l\x1b[?1000l";
 
 // Opens the player's terminal for reading and writing: the controlling
 // terminal, else the terminal on standard output or standard error (a
@@ -29,18 +36,45 @@ void ArmEmergencyReset(const std::string& reset);
 // write to it again.
 void DisarmEmergencyReset();
 // Writes the reset string and restores the settings; async-signal-safe, and
-// does its work at most once.
+// does its work at most once. Never blocks: a terminal that takes nothing
+// (a stalled link) gets a quarter of a second, then the settings are
+// restored all the same, without waiting for pending output.
 void EmergencyReset();
 
-// Installs the handlers: SIGWINCH marks a resize and wakes WakeFd(); the
-// ending signals (SIGTERM, SIGINT, SIGHUP, SIGQUIT) and the crashes (SIGSEGV,
-// SIGABRT, SIGBUS, SIGFPE, SIGILL) reset the terminal and end the process as
-// the signal would. A signal the process was started with ignored (nohup,
-// a background job) stays ignored. Must run before curses starts, which
-// leaves alone any signal that already has a handler.
+// Job control. Once armed with the string that takes the terminal back (the
+// alternate screen) and the settings as they are now (the program's raw
+// ones), a SIGTSTP gives the terminal back exactly as at the end (settings,
+// mouse reporting off, alternate screen left, cursor shown, colours reset)
+// and stops the process; a SIGCONT takes it back: the program's settings,
+// the alternate screen, mouse reporting if it was on; TakeRepaint then asks
+// for the whole screen.
+void ArmJobControl(const std::string& take);
+// The way out has begun: a stop no longer takes the terminal back after it.
+void EndJobControl();
+// Whether mouse reporting is on, for taking the terminal back. Set before
+// sending the sequences, so that a stop between the two leaves nothing on.
+void NoteMouseReporting(bool on);
+// True while the terminal is given back and not yet taken (the process was
+// continued in the background): nothing may be drawn.
+bool TerminalGivenBack();
+// For the program, while TerminalGivenBack: takes the terminal back in the
+// foreground; in the background stops the process until the shell brings it
+// to the foreground (and the SIGCONT handler takes the terminal then).
+void TakeTerminalBack();
+// True once after the terminal was taken back: all of the screen must be
+// drawn again, whatever the program believes the terminal shows.
+bool TakeRepaint();
+
+// Installs the handlers: SIGWINCH marks a resize and wakes WakeFd(); SIGTSTP
+// and SIGCONT give the terminal back and take it again (see ArmJobControl);
+// the ending signals (SIGTERM, SIGINT, SIGHUP, SIGQUIT) and the crashes
+// (SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL) reset the terminal and end the
+// process as the signal would. A signal the process was started with
+// ignored (nohup, a background job) stays ignored. Must run before curses
+// starts, which leaves alone any signal that already has a handler.
 bool InstallSignalHandlers();
 
-// Readable after a SIGWINCH, so that a wait in poll() ends with it.
+// Readable after a SIGWINCH or a SIGCONT, so that a wait in poll() ends with it.
 int WakeFd();
 // True once after each resize signal. Cheap enough for every operation: it
 // looks at a flag and touches the pipe only when the flag is set.

@@ -56,10 +56,10 @@ std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string& er
     platform->shutDown_ = true;
     return nullptr;
   }
-  ArmEmergencyReset(
-      "\x18" /* CAN: ends any sequence cut off mid-way */
-      "\x1b[?1006l\x1b[?1003l\x1b[?1000l" +
-      platform->screen_.ResetString());
+  // CAN first: it ends any sequence that the signal cut off mid-way.
+  const std::string cancel = "\x18";
+  ArmEmergencyReset(cancel + std::string(kMouseReportingOff) + platform->screen_.ResetString());
+  ArmJobControl(cancel + platform->screen_.TakeString());
   platform->FitBuffer();
   gLivePlatform = platform.get();
   std::atexit(ShutdownAtExit);
@@ -76,6 +76,7 @@ TerminalPlatform::~TerminalPlatform() {
 void TerminalPlatform::Shutdown() {
   if (shutDown_) return;
   shutDown_ = true;
+  EndJobControl();
   if (!closed_) {
     Present();
     SetMouseModes(false);
@@ -89,6 +90,12 @@ void TerminalPlatform::Shutdown() {
 
 void TerminalPlatform::Sync(bool askSize) {
   if (shutDown_) return;
+  // After a stop the terminal was someone else's: it gets everything again.
+  if (TerminalGivenBack()) TakeTerminalBack();
+  if (TakeRepaint()) {
+    screen_.RepaintAll();
+    dirty_ = true;
+  }
   bool signalled = TakeResize();
   if (!signalled && !askSize) return;
   winsize size{};
@@ -115,7 +122,7 @@ void TerminalPlatform::FitBuffer() {
 }
 
 void TerminalPlatform::Present() {
-  if (!dirty_ || shutDown_ || closed_) return;
+  if (!dirty_ || shutDown_ || closed_ || TerminalGivenBack()) return;
   screen_.Present(buffer_, cursorX_, cursorY_, shape_);
   dirty_ = false;
 }

@@ -12,12 +12,13 @@
 #include <cwchar>
 #include <vector>
 
-#include "platform/terminal/cp850.h"
+#include "platform/cp850.h"
 #include "platform/terminal/terminal_type.h"
 
 // Last, for its macros (move, clear, erase, OK...) would hit any header after it.
 #define NCURSES_WIDECHAR 1
 #include <curses.h>
+#include <term.h>  // tputs; its capability macros are long names nothing here uses
 
 namespace kippfeld::platform {
 
@@ -28,6 +29,13 @@ constexpr int kCursesOfConsole[8] = {
     COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
     COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE,
 };
+
+// The light grey of ordinary text: what every other foreground stands out from.
+constexpr int kScreenForeground = 7;
+
+// The colours of curses' pair 0: the screen's own light grey on black.
+constexpr int kPairZeroForeground = COLOR_WHITE;
+constexpr int kPairZeroBackground = COLOR_BLACK;
 
 // Above this size the console's cursor fills most of the cell; curses calls
 // that shape "very visible".
@@ -43,9 +51,41 @@ std::uint16_t LookOf(const Cell& cell, const std::array<char32_t, 256>& glyphs) 
   return static_cast<std::uint16_t>(attribute << 8 | cell.character);
 }
 
-void Append(std::string& out, const char* capability) {
-  const char* value = tigetstr(capability);
-  if (value != nullptr && value != reinterpret_cast<const char*>(-1)) out += value;
+const char* StringCapability(const char* name) {
+  const char* value = tigetstr(name);
+  return value != reinterpret_cast<const char*>(-1) ? value : nullptr;
+}
+
+// Where tputs puts what it expands; tputs knows only a character callback.
+std::string* gExpanded = nullptr;
+
+int CollectExpanded(int character) {
+  gExpanded->push_back(static_cast<char>(character));
+  return character;
+}
+
+// Appends a capability as it would go to the terminal: tputs drops padding
+// specifications such as vt100's "$<2>", which would otherwise show as text.
+void Append(std::string& out, const char* name) {
+  const char* value = StringCapability(name);
+  if (value == nullptr) return;
+  gExpanded = &out;
+  tputs(value, 1, CollectExpanded);
+  gExpanded = nullptr;
+}
+
+attr_t CursesAttribute(Emphasis emphasis) {
+  switch (emphasis) {
+    case Emphasis::kBold:
+      return A_BOLD;
+    case Emphasis::kUnderline:
+      return A_UNDERLINE;
+    case Emphasis::kStandout:
+      return A_STANDOUT;
+    case Emphasis::kNone:
+      break;
+  }
+  return A_NORMAL;
 }
 
 }  // namespace
@@ -54,19 +94,29 @@ int CursesColour(int consoleColour) {
   return kCursesOfConsole[consoleColour & 7] | (consoleColour & 8);
 }
 
-TerminalColours ColoursOfAttribute(std::uint8_t attribute, int colourCount) {
+Emphasis MonochromeEmphasis(const VideoAttributes& available) {
+  if (available.bold) return Emphasis::kBold;
+  if (available.underline) return Emphasis::kUnderline;
+  if (available.standout) return Emphasis::kStandout;
+  return Emphasis::kNone;
+}
+
+TerminalColours ColoursOfAttribute(std::uint8_t attribute, int colourCount, Emphasis monochrome) {
   int foreground = attribute & 15;
   int background = attribute >> 4;
-  if (colourCount <= 0) return {-1, -1, (foreground & 8) != 0};
-  if (colourCount >= 16) return {CursesColour(foreground), CursesColour(background), false};
-  return {CursesColour(foreground & 7), CursesColour(background & 7), (foreground & 8) != 0};
+  if (colourCount <= 0)
+    return {-1, -1, foreground != kScreenForeground ? monochrome : Emphasis::kNone};
+  if (colourCount >= 16)
+    return {CursesColour(foreground), CursesColour(background), Emphasis::kNone};
+  return {CursesColour(foreground & 7), CursesColour(background & 7),
+          (foreground & 8) != 0 ? Emphasis::kBold : Emphasis::kNone};
 }
 
 std::array<char32_t, 256> GlyphTable(bool (*canShow)(char32_t)) {
   std::array<char32_t, 256> table{};
   for (int byte = 0; byte < 256; ++byte) {
     char32_t glyph = Cp850ToUnicode(static_cast<std::uint8_t>(byte));
-    table[byte] = canShow(glyph) ? glyph : U'?';
+    table[byte] = canShow(glyph) ? glyph : Cp850AsciiStandIn(static_cast<std::uint8_t>(byte));
   }
   return table;
 }
@@ -83,6 +133,7 @@ struct CursesScreen::State {
   SCREEN* screen = nullptr;
   FILE* file = nullptr;
   int colourCount = 0;
+  Emphasis monochrome = Emphasis::kNone;
   std::array<char32_t, 256> glyphs{};
   // Per text attribute: the curses attributes and colour pair, found on
   // first use. A pair that alloc_pair recycles on an 8-colour terminal (63
@@ -98,9 +149,16 @@ struct CursesScreen::State {
 
   void Style(std::uint8_t attribute) {
     if (styled[attribute]) return;
-    TerminalColours colours = ColoursOfAttribute(attribute, colourCount);
-    attributes[attribute] = colours.bold ? A_BOLD : A_NORMAL;
-    int pair = colourCount > 0 ? alloc_pair(colours.foreground, colours.background) : 0;
+    TerminalColours colours = ColoursOfAttribute(attribute, colourCount, monochrome);
+    attributes[attribute] = CursesAttribute(colours.emphasis);
+    int pair = 0;
+    // Light grey on black, the look of most cells, is pair 0 itself: curses
+    // ends every update by putting the terminal back to pair 0 (and costs
+    // some 24 bytes to do so from any other pair), so an answer that ends on
+    // a light grey cell ends without that reset.
+    bool pairZero =
+        colours.foreground == kPairZeroForeground && colours.background == kPairZeroBackground;
+    if (colourCount > 0 && !pairZero) pair = alloc_pair(colours.foreground, colours.background);
     pairs[attribute] = pair > 0 ? pair : 0;
     styled[attribute] = true;
   }
@@ -171,7 +229,15 @@ bool CursesScreen::Open(int fd, std::string& error) {
     def_prog_mode();
   }
 
-  if (has_colors() && start_color() == OK) state_->colourCount = COLORS;
+  if (has_colors() && start_color() == OK) {
+    state_->colourCount = COLORS;
+    // Pair 0 in explicit colours, not the terminal's defaults, so that it
+    // looks like every other light grey on black cell on any terminal.
+    assume_default_colors(kPairZeroForeground, kPairZeroBackground);
+  }
+  state_->monochrome =
+      MonochromeEmphasis({StringCapability("bold") != nullptr, StringCapability("smul") != nullptr,
+                          StringCapability("smso") != nullptr});
   state_->glyphs = GlyphTable(LocaleCanShow);
   state_->repaintAll = true;
   return true;
@@ -238,6 +304,26 @@ void CursesScreen::Present(const CellBuffer& buffer, int cursorX, int cursorY, C
     if (curs_set(visibility) == ERR && visibility == 2) curs_set(1);
   }
   s.cursorVisibility = visibility;
+}
+
+void CursesScreen::RepaintAll() {
+  State& s = *state_;
+  if (s.screen == nullptr) return;
+  set_term(s.screen);
+  clearok(curscr, TRUE);
+  s.repaintAll = true;
+  // The terminal shows the cursor since the stop, while curses believes it
+  // hidden and would not hide it again: make curses' belief the truth first.
+  curs_set(1);
+  s.cursorVisibility = -1;
+}
+
+std::string CursesScreen::TakeString() const {
+  std::string take;
+  if (state_->screen == nullptr) return take;
+  set_term(state_->screen);
+  Append(take, "smcup");
+  return take;
 }
 
 std::string CursesScreen::ResetString() const {

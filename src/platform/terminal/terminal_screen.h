@@ -19,20 +19,37 @@ namespace kippfeld::platform {
 // 3 in both.
 int CursesColour(int consoleColour);
 
+// A video attribute that sets a cell apart where colour cannot.
+enum class Emphasis { kNone, kBold, kUnderline, kStandout };
+
+// The video attributes a terminal has (its bold, smul and smso capabilities).
+struct VideoAttributes {
+  bool bold = false;
+  bool underline = false;
+  bool standout = false;
+};
+
+// What a terminal without colours draws a cell of another colour with:
+// bold, else underline, else standout; none when it has none of them.
+Emphasis MonochromeEmphasis(const VideoAttributes& available);
+
 struct TerminalColours {
   int foreground = 7;  // curses colour numbers, -1 on a terminal without colour
   int background = 0;
-  bool bold = false;
+  Emphasis emphasis = Emphasis::kNone;
 };
 
 // The colours for a text attribute on a terminal with colourCount colours.
 // With fewer than 16, bright foregrounds are drawn bold in the normal colour
 // and bright backgrounds lose their intensity, as on a VGA text screen with
-// blinking enabled.
-TerminalColours ColoursOfAttribute(std::uint8_t attribute, int colourCount);
+// blinking enabled. Without colours, every foreground but the screen's light
+// grey is drawn with the monochrome emphasis, so that the cells the game
+// highlights stay told apart.
+TerminalColours ColoursOfAttribute(std::uint8_t attribute, int colourCount,
+                                   Emphasis monochrome = Emphasis::kBold);
 
-// The glyph of every byte, with "?" for any the locale cannot show in one
-// column (a C locale cannot encode the pictures of the control bytes).
+// The glyph of every byte, with its ASCII stand-in for any the locale cannot
+// show in one column (a C locale encodes nothing beyond ASCII).
 std::array<char32_t, 256> GlyphTable(bool (*canShow)(char32_t));
 // Whether the current locale encodes the code point and shows it in one column.
 bool LocaleCanShow(char32_t codePoint);
@@ -64,9 +81,16 @@ class CursesScreen {
   // the cursor's shape; sends only what changed since the last call.
   void Present(const CellBuffer& buffer, int cursorX, int cursorY, CursorShape shape);
 
+  // The next Present draws every cell and the cursor's shape again: the
+  // terminal was given back and taken again behind curses' back.
+  void RepaintAll();
+
   // Bytes that give the terminal back without curses (for signal handlers):
   // attributes and colours reset, cursor shown, alternate screen left.
   std::string ResetString() const;
+  // Bytes that take it again after a stop: the alternate screen. What the
+  // screen shows is left to a repaint.
+  std::string TakeString() const;
 
  private:
   struct State;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/cp850.h"
 
 // After our own headers, so that its macros cannot reach their declarations.
 #define WIN32_LEAN_AND_MEAN
@@ -37,6 +38,22 @@ COORD Coordinate(int x, int y) {
   return COORD{static_cast<SHORT>(x), static_cast<SHORT>(y)};
 }
 
+// Cells and key records go through the console's wide-character functions
+// and the code page 850 table: the console's own code page (437 under wine,
+// 1252 or 65001 elsewhere) then changes nothing of what is shown or typed.
+WCHAR WideOf(std::uint8_t byte) {
+  // Every glyph of code page 850 lies in the Basic Multilingual Plane.
+  return static_cast<WCHAR>(Cp850ToUnicode(byte));
+}
+
+// A character code page 850 does not have (the euro sign, half of a
+// character beyond the Basic Multilingual Plane) arrives as "?", as it does
+// from a terminal.
+std::uint8_t TypedByte(WCHAR character) {
+  const int byte = TypedCp850(character);
+  return static_cast<std::uint8_t>(byte >= 0 ? byte : '?');
+}
+
 InputRecord FromNative(const INPUT_RECORD& native) {
   InputRecord record;
   record.eventType = native.EventType;
@@ -46,7 +63,7 @@ InputRecord FromNative(const INPUT_RECORD& native) {
     record.repeatCount = key.wRepeatCount;
     record.virtualKeyCode = key.wVirtualKeyCode;
     record.virtualScanCode = key.wVirtualScanCode;
-    record.character = static_cast<std::uint8_t>(key.uChar.AsciiChar);
+    record.character = TypedByte(key.uChar.UnicodeChar);
     record.controlKeyState = key.dwControlKeyState;
   } else if (native.EventType == MOUSE_EVENT) {
     const MOUSE_EVENT_RECORD& mouse = native.Event.MouseEvent;
@@ -117,12 +134,12 @@ void WindowsPlatform::WriteCells(int x, int y, const Cell* cells, int count) {
   while (count > 0 && FitsCoordinate(x)) {
     int n = std::min({count, kMaxSegment, SHRT_MAX - x + 1});
     for (int i = 0; i < n; ++i) {
-      segment[i].Char.AsciiChar = static_cast<CHAR>(cells[i].character);
+      segment[i].Char.UnicodeChar = WideOf(cells[i].character);
       segment[i].Attributes = cells[i].attribute;
     }
     SMALL_RECT rectangle{static_cast<SHORT>(x), static_cast<SHORT>(y),
                          static_cast<SHORT>(x + n - 1), static_cast<SHORT>(y)};
-    WriteConsoleOutputA(Native(consoleOutput_), segment, Coordinate(n, 1), Coordinate(0, 0),
+    WriteConsoleOutputW(Native(consoleOutput_), segment, Coordinate(n, 1), Coordinate(0, 0),
                         &rectangle);
     x += n;
     cells += n;
@@ -142,16 +159,16 @@ void WindowsPlatform::ScrollUp(Cell fill) {
   }
   SMALL_RECT rows{0, 1, static_cast<SHORT>(info.width - 1), static_cast<SHORT>(info.height - 1)};
   CHAR_INFO blank = {};
-  blank.Char.AsciiChar = static_cast<CHAR>(fill.character);
+  blank.Char.UnicodeChar = WideOf(fill.character);
   blank.Attributes = fill.attribute;
-  ScrollConsoleScreenBufferA(Native(consoleOutput_), &rows, nullptr, Coordinate(0, 0), &blank);
+  ScrollConsoleScreenBufferW(Native(consoleOutput_), &rows, nullptr, Coordinate(0, 0), &blank);
 }
 
 void WindowsPlatform::FillCharacter(int x, int y, std::uint8_t character, int count) {
   if (!FitsCoordinate(x) || !FitsCoordinate(y) || count <= 0) return;
   DWORD written = 0;
-  FillConsoleOutputCharacterA(Native(consoleOutput_), static_cast<CHAR>(character),
-                              static_cast<DWORD>(count), Coordinate(x, y), &written);
+  FillConsoleOutputCharacterW(Native(consoleOutput_), WideOf(character), static_cast<DWORD>(count),
+                              Coordinate(x, y), &written);
 }
 
 void WindowsPlatform::FillAttribute(int x, int y, std::uint8_t attribute, int count) {
@@ -211,7 +228,7 @@ bool WindowsPlatform::PeekInput(InputRecord& record) {
   if (consoleInput_ == nullptr) return false;
   INPUT_RECORD native;
   DWORD count = 0;
-  if (!PeekConsoleInputA(Native(consoleInput_), &native, 1, &count) || count == 0) return false;
+  if (!PeekConsoleInputW(Native(consoleInput_), &native, 1, &count) || count == 0) return false;
   record = FromNative(native);
   return true;
 }
@@ -220,10 +237,10 @@ void WindowsPlatform::RemoveInput() {
   if (consoleInput_ == nullptr) return;
   INPUT_RECORD native;
   DWORD count = 0;
-  // ReadConsoleInputA waits for a record when the queue is empty: read only
+  // ReadConsoleInputW waits for a record when the queue is empty: read only
   // what a look has just shown to be there, so that removing never blocks.
-  if (!PeekConsoleInputA(Native(consoleInput_), &native, 1, &count) || count == 0) return;
-  ReadConsoleInputA(Native(consoleInput_), &native, 1, &count);
+  if (!PeekConsoleInputW(Native(consoleInput_), &native, 1, &count) || count == 0) return;
+  ReadConsoleInputW(Native(consoleInput_), &native, 1, &count);
 }
 
 TimeOfDay WindowsPlatform::LocalTime() {

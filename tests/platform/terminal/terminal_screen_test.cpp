@@ -1,11 +1,11 @@
 // The mapping from console cells to what curses is given: colour numbers,
-// the 8-colour fallback, and the glyph table's "?" for what a locale cannot
-// show. The drawing itself is covered by the end-to-end tests.
+// the 8-colour fallback, and the glyph table's ASCII stand-ins for what a
+// locale cannot show. The drawing itself is covered by the end-to-end tests.
 #include "platform/terminal/terminal_screen.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/terminal/cp850.h"
+#include "platform/cp850.h"
 
 namespace kippfeld::platform {
 namespace {
@@ -18,34 +18,72 @@ TEST(TerminalColoursTest, ConsoleColoursSwapRedAndBlueBits) {
 }
 
 TEST(TerminalColoursTest, AttributesOnTerminalsWithSixteenEightAndNoColours) {
+  constexpr Emphasis kNone = Emphasis::kNone;
+  constexpr Emphasis kBold = Emphasis::kBold;
   struct Case {
     std::uint8_t attribute;
     int colours;
+    Emphasis monochrome;
     TerminalColours expected;
   };
   const Case cases[] = {
-      {0x03, 256, {6, 0, false}},    // the game's cyan on black
-      {0x07, 16, {7, 0, false}},     // light grey on black
-      {0x9E, 256, {11, 12, false}},  // yellow on bright blue
-      {0x0B, 8, {6, 0, true}},       // bright cyan: cyan, bold
-      {0x9E, 8, {3, 4, true}},       // bright background loses its intensity
-      {0x0F, 0, {-1, -1, true}},    {0x07, 0, {-1, -1, false}},
+      {0x03, 256, kBold, {6, 0, kNone}},               // the game's cyan on black
+      {0x07, 16, kBold, {7, 0, kNone}},                // light grey on black
+      {0x9E, 256, kBold, {11, 12, kNone}},             // yellow on bright blue
+      {0x0B, 8, kBold, {6, 0, kBold}},                 // bright cyan: cyan, bold
+      {0x9E, 8, kBold, {3, 4, kBold}},                 // bright background loses its intensity
+      {0x0B, 8, Emphasis::kUnderline, {6, 0, kBold}},  // colours need no monochrome emphasis
+      // Without colours every foreground but light grey stands out, in the
+      // emphasis the terminal has; the background does not count.
+      {0x07, 0, kBold, {-1, -1, kNone}},
+      {0x70, 0, kBold, {-1, -1, kBold}},
+      {0x03, 0, kBold, {-1, -1, kBold}},
+      {0x0F, 0, kBold, {-1, -1, kBold}},
+      {0x17, 0, kBold, {-1, -1, kNone}},
+      {0x03, 0, Emphasis::kUnderline, {-1, -1, Emphasis::kUnderline}},
+      {0x03, 0, Emphasis::kStandout, {-1, -1, Emphasis::kStandout}},
+      {0x03, 0, kNone, {-1, -1, kNone}},
   };
   for (const Case& c : cases) {
-    TerminalColours got = ColoursOfAttribute(c.attribute, c.colours);
-    EXPECT_EQ(got.foreground, c.expected.foreground) << int(c.attribute) << "/" << c.colours;
-    EXPECT_EQ(got.background, c.expected.background) << int(c.attribute) << "/" << c.colours;
-    EXPECT_EQ(got.bold, c.expected.bold) << int(c.attribute) << "/" << c.colours;
+    TerminalColours got = ColoursOfAttribute(c.attribute, c.colours, c.monochrome);
+    SCOPED_TRACE(testing::Message() << "attribute " << int(c.attribute) << " on " << c.colours
+                                    << " colours, monochrome " << int(c.monochrome));
+    EXPECT_EQ(got.foreground, c.expected.foreground);
+    EXPECT_EQ(got.background, c.expected.background);
+    EXPECT_EQ(got.emphasis, c.expected.emphasis);
   }
 }
 
-TEST(GlyphTableTest, WhatTheLocaleCannotShowBecomesAQuestionMark) {
+TEST(TerminalColoursTest, MonochromeEmphasisIsTheBestTheTerminalHas) {
+  struct Case {
+    VideoAttributes available;
+    Emphasis expected;
+  };
+  const Case cases[] = {
+      {{true, true, true}, Emphasis::kBold},        {{true, false, false}, Emphasis::kBold},
+      {{true, false, true}, Emphasis::kBold},       {{false, true, true}, Emphasis::kUnderline},
+      {{false, true, false}, Emphasis::kUnderline}, {{false, false, true}, Emphasis::kStandout},
+      {{false, false, false}, Emphasis::kNone},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MonochromeEmphasis(c.available), c.expected)
+        << "bold " << c.available.bold << ", underline " << c.available.underline << ", standout "
+        << c.available.standout;
+  }
+}
+
+TEST(GlyphTableTest, WhatTheLocaleCannotShowBecomesItsAsciiStandIn) {
   auto asciiOnly = [](char32_t c) { return c < 0x80; };
   std::array<char32_t, 256> table = GlyphTable(asciiOnly);
   EXPECT_EQ(table['A'], U'A');
   EXPECT_EQ(table[0], U' ') << "byte 0 shows as a blank";
-  EXPECT_EQ(table[13], U'?') << "the note glyph is not ASCII";
-  EXPECT_EQ(table[0x9A], U'?');
+  for (int byte = 0; byte < 256; ++byte) {
+    const char32_t glyph = Cp850ToUnicode(static_cast<std::uint8_t>(byte));
+    const char32_t expected =
+        glyph < 0x80 ? glyph
+                     : static_cast<char32_t>(Cp850AsciiStandIn(static_cast<std::uint8_t>(byte)));
+    EXPECT_EQ(table[byte], expected) << byte;
+  }
 
   std::array<char32_t, 256> full = GlyphTable([](char32_t) { return true; });
   for (int byte = 0; byte < 256; ++byte) {

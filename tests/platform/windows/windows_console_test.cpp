@@ -1,9 +1,10 @@
 // The native backend against a real console: cells, fills, scrolling, the
 // cursor and the modes read back with the console's own functions, and key
-// and mouse records written into the console input with WriteConsoleInputA
+// and mouse records written into the console input with WriteConsoleInputW
 // and read through the backend and through PollInput. Under wine this also
 // covers what its terminal console cannot deliver (mouse records, Esc with
-// its character).
+// its character). Cells are read back as Unicode and turned into code page
+// 850 bytes through the table, whatever the console's code page.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "console/input.h"
 #include "console/screen.h"
 #include "console/state.h"
+#include "platform/cp850.h"
 #include "platform/windows/windows_platform.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -48,15 +50,22 @@ ConsoleHandles OpenConsole() {
   return handles;
 }
 
-INPUT_RECORD Key(bool down, std::uint8_t character, WORD scanCode, DWORD state = 0) {
+INPUT_RECORD WideKey(bool down, WCHAR character, WORD scanCode, DWORD state = 0) {
   INPUT_RECORD record = {};
   record.EventType = KEY_EVENT;
   record.Event.KeyEvent.bKeyDown = down ? TRUE : FALSE;
   record.Event.KeyEvent.wRepeatCount = 1;
   record.Event.KeyEvent.wVirtualScanCode = scanCode;
-  record.Event.KeyEvent.uChar.AsciiChar = static_cast<CHAR>(character);
+  record.Event.KeyEvent.uChar.UnicodeChar = character;
   record.Event.KeyEvent.dwControlKeyState = state;
   return record;
+}
+
+// A key record for a code page 850 character: ASCII, control characters
+// included, as itself, the upper half as its Unicode character.
+INPUT_RECORD Key(bool down, std::uint8_t character, WORD scanCode, DWORD state = 0) {
+  WCHAR wide = character < 128 ? character : static_cast<WCHAR>(Cp850ToUnicode(character));
+  return WideKey(down, wide, scanCode, state);
 }
 
 INPUT_RECORD Mouse(int x, int y, DWORD buttons, DWORD flags = 0) {
@@ -96,12 +105,19 @@ class WindowsConsoleTest : public ::testing::Test {
     if (console_.output != INVALID_HANDLE_VALUE) CloseHandle(console_.output);
   }
 
-  Cell CellAt(int x, int y) {
+  CHAR_INFO NativeAt(int x, int y) {
     CHAR_INFO native = {};
     SMALL_RECT rectangle{static_cast<SHORT>(x), static_cast<SHORT>(y), static_cast<SHORT>(x),
                          static_cast<SHORT>(y)};
-    ReadConsoleOutputA(console_.output, &native, {1, 1}, {0, 0}, &rectangle);
-    return {static_cast<std::uint8_t>(native.Char.AsciiChar),
+    ReadConsoleOutputW(console_.output, &native, {1, 1}, {0, 0}, &rectangle);
+    return native;
+  }
+
+  // The cell as a code page 850 byte ('?' for a character the table lacks).
+  Cell CellAt(int x, int y) {
+    CHAR_INFO native = NativeAt(x, y);
+    int byte = UnicodeToCp850(native.Char.UnicodeChar);
+    return {static_cast<std::uint8_t>(byte >= 0 ? byte : '?'),
             static_cast<std::uint8_t>(native.Attributes)};
   }
 
@@ -113,7 +129,7 @@ class WindowsConsoleTest : public ::testing::Test {
 
   void Feed(const std::vector<INPUT_RECORD>& records) {
     DWORD written = 0;
-    ASSERT_TRUE(WriteConsoleInputA(console_.input, records.data(),
+    ASSERT_TRUE(WriteConsoleInputW(console_.input, records.data(),
                                    static_cast<DWORD>(records.size()), &written));
     ASSERT_EQ(written, records.size());
   }
@@ -298,7 +314,7 @@ TEST_F(WindowsConsoleTest, SleepUntilInputWakesForARecordAndTimesOutWithoutOne) 
         ::Sleep(50);
         INPUT_RECORD record = Key(true, 'b', 48);
         DWORD written = 0;
-        WriteConsoleInputA(static_cast<HANDLE>(handle), &record, 1, &written);
+        WriteConsoleInputW(static_cast<HANDLE>(handle), &record, 1, &written);
         return 0;
       },
       input, 0, nullptr);
@@ -311,15 +327,93 @@ TEST_F(WindowsConsoleTest, SleepUntilInputWakesForARecordAndTimesOutWithoutOne) 
   EXPECT_EQ(record.character, 'b');
 }
 
-TEST_F(WindowsConsoleTest, OemBytesOfKeyRecordsArriveUnchanged) {
-  // U umlaut and u umlaut sit at the same bytes in code pages 850 and 437.
-  Feed({Key(true, 0x9A, 24, SHIFT_PRESSED), Key(true, 0x81, 24)});
-  InputRecord record;
-  ASSERT_TRUE(platform_->PeekInput(record));
-  EXPECT_EQ(record.character, 0x9A);
-  platform_->RemoveInput();
-  ASSERT_TRUE(platform_->PeekInput(record));
-  EXPECT_EQ(record.character, 0x81);
+// The console's code page, output and input, for the duration of a test.
+class ConsoleCodePage {
+ public:
+  explicit ConsoleCodePage(UINT codePage) : output_(GetConsoleOutputCP()), input_(GetConsoleCP()) {
+    set_ = SetConsoleOutputCP(codePage) && SetConsoleCP(codePage);
+  }
+  ~ConsoleCodePage() {
+    SetConsoleOutputCP(output_);
+    SetConsoleCP(input_);
+  }
+  bool Set() const { return set_; }
+
+ private:
+  UINT output_;
+  UINT input_;
+  bool set_ = false;
+};
+
+// Code page 850 and three that differ from it in the upper half: the OEM
+// page of wine's console and of US Windows, the ANSI page, UTF-8.
+constexpr UINT kCodePages[] = {850, 437, 1252, 65001};
+
+TEST_F(WindowsConsoleTest, EveryByteShowsItsGlyphWhateverTheConsolesCodePage) {
+  std::printf("console code page at start: %u\n", GetConsoleOutputCP());
+  for (UINT codePage : kCodePages) {
+    ConsoleCodePage page(codePage);
+    if (!page.Set()) {
+      ADD_FAILURE() << "code page " << codePage << " cannot be set";
+      continue;
+    }
+    // Bytes 16 * r + c at row r, column c: written as cells, filled, and
+    // brought in by a scroll.
+    for (int row = 0; row < 16; ++row) {
+      Cell cells[16];
+      for (int i = 0; i < 16; ++i) cells[i] = {static_cast<std::uint8_t>(row * 16 + i), 0x1E};
+      platform_->WriteCells(0, row, cells, 16);
+    }
+    for (int byte = 0; byte < 256; ++byte) {
+      CHAR_INFO native = NativeAt(byte % 16, byte / 16);
+      ASSERT_EQ(native.Char.UnicodeChar, Cp850ToUnicode(static_cast<std::uint8_t>(byte)))
+          << "code page " << codePage << ", byte " << byte;
+      ASSERT_EQ(native.Attributes, 0x1E) << "code page " << codePage << ", byte " << byte;
+    }
+    for (int byte : {0x81, 0x9A, 0xB0, 0xE1, 0xFC, 13}) {
+      platform_->FillCharacter(20, 0, static_cast<std::uint8_t>(byte), 3);
+      EXPECT_EQ(NativeAt(22, 0).Char.UnicodeChar, Cp850ToUnicode(static_cast<std::uint8_t>(byte)))
+          << "code page " << codePage << ", fill with byte " << byte;
+      platform_->ScrollUp(Cell{static_cast<std::uint8_t>(byte), 0x07});
+      EXPECT_EQ(NativeAt(0, height_ - 1).Char.UnicodeChar,
+                Cp850ToUnicode(static_cast<std::uint8_t>(byte)))
+          << "code page " << codePage << ", scroll fill with byte " << byte;
+    }
+  }
+}
+
+TEST_F(WindowsConsoleTest, TypedCharactersArriveAsCodePage850BytesWhateverTheConsolesCodePage) {
+  for (UINT codePage : kCodePages) {
+    ConsoleCodePage page(codePage);
+    if (!page.Set()) {
+      ADD_FAILURE() << "code page " << codePage << " cannot be set";
+      continue;
+    }
+    // Every character of the upper half, then ASCII, control characters,
+    // and characters without a byte: a picture of a control byte, the euro
+    // sign, the halves of a character beyond the Basic Multilingual Plane.
+    std::vector<INPUT_RECORD> records;
+    std::vector<int> expected;
+    for (int byte = 128; byte < 256; ++byte) {
+      records.push_back(
+          WideKey(true, static_cast<WCHAR>(Cp850ToUnicode(static_cast<std::uint8_t>(byte))), 0));
+      expected.push_back(byte);
+    }
+    const std::pair<WCHAR, int> others[] = {{L'a', 'a'},   {L'\r', 13},   {0x1B, 27},
+                                            {0, 0},        {0x266A, '?'}, {0x20AC, '?'},
+                                            {0xD83D, '?'}, {0xDE00, '?'}};
+    for (auto [wide, byte] : others) {
+      records.push_back(WideKey(true, wide, 0));
+      expected.push_back(byte);
+    }
+    Feed(records);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      InputRecord record;
+      ASSERT_TRUE(platform_->PeekInput(record)) << "code page " << codePage << ", record " << i;
+      EXPECT_EQ(record.character, expected[i]) << "code page " << codePage << ", record " << i;
+      platform_->RemoveInput();
+    }
+  }
 }
 
 TEST_F(WindowsConsoleTest, ClosedConsoleInputShowsNothing) {

@@ -1,6 +1,7 @@
-#include "platform/terminal/cp850.h"
+#include "platform/cp850.h"
 
 #include <array>
+#include <string_view>
 
 namespace kippfeld::platform {
 
@@ -36,6 +37,45 @@ constexpr std::array<char32_t, 128> kUpperHalf = {
     0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,  //
 };
 
+// The stand-ins, sixteen bytes to a row, each row under the glyphs it
+// stands for (the blank of byte 0 comes first in the top row).
+constexpr std::array<std::string_view, 16> kAsciiStandIns = {
+    //  ☺☻♥♦♣♠•◘○◙♂♀♪♫☼
+    " oO*****#o#????*",  // 0x00
+    // ►◄↕‼¶§▬↨↑↓→←∟↔▲▼
+    "><|!PS-|^v><L-^v",   // 0x10
+    " !\"#$%&'()*+,-./",  // 0x20
+    "0123456789:;<=>?",   // 0x30
+    "@ABCDEFGHIJKLMNO",   // 0x40
+    "PQRSTUVWXYZ[\\]^_",  // 0x50
+    "`abcdefghijklmno",   // 0x60
+    // pqrstuvwxyz{|}~⌂
+    "pqrstuvwxyz{|}~^",  // 0x70
+    // ÇüéâäàåçêëèïîìÄÅ
+    "CueaaaaceeeiiiAA",  // 0x80
+    // ÉæÆôöòûùÿÖÜø£Ø×ƒ
+    "EaAooouuyOUoLOxf",  // 0x90
+    // áíóúñÑªº¿®¬½¼¡«»
+    "aiounNao?R-?\?!<>",  // 0xA0
+    // ░▒▓│┤ÁÂÀ©╣║╗╝¢¥┐
+    "###|+AAAC+|++cY+",  // 0xB0
+    // └┴┬├─┼ãÃ╚╔╩╦╠═╬¤
+    "++++-+aA+++++=+*",  // 0xC0
+    // ðÐÊËÈıÍÎÏ┘┌█▄¦Ì▀
+    "dDEEEiIII++##|I#",  // 0xD0
+    // ÓßÔÒõÕµþÞÚÛÙýÝ¯´
+    "OsOOoOutTUUUyY-'",  // 0xE0
+    // soft hyphen, ±‗¾¶§÷¸°¨·¹³²■, no-break space
+    "-+_?PS/,o\".132# ",  // 0xF0
+};
+
+constexpr bool SixteenToARow() {
+  for (std::string_view row : kAsciiStandIns)
+    if (row.size() != 16) return false;
+  return true;
+}
+static_assert(SixteenToARow(), "a row of stand-ins lost or gained a byte");
+
 }  // namespace
 
 char32_t Cp850ToUnicode(std::uint8_t byte) {
@@ -56,6 +96,16 @@ int UnicodeToCp850(char32_t codePoint) {
     if (kControlGlyphs[i] == codePoint) return i;
   }
   return -1;
+}
+
+int TypedCp850(char32_t codePoint) {
+  if (codePoint < 128) return static_cast<int>(codePoint);
+  const int byte = UnicodeToCp850(codePoint);
+  return byte >= 128 ? byte : -1;
+}
+
+char Cp850AsciiStandIn(std::uint8_t byte) {
+  return kAsciiStandIns[byte >> 4][byte & 15];
 }
 
 }  // namespace kippfeld::platform
