@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = fuzz_decoder fuzz_console
+FUZZ_TARGETS = fuzz_decoder fuzz_console fuzz_history
 BENCH_BUILD ?= build-bench
 
 WINDOWS_BUILD ?= build-windows

@@ -23,10 +23,10 @@ constexpr int kChartRows = 8;
 constexpr int kEighthsPerRow = 8;
 // Every line fits an 80-column terminal without touching its last column,
 // where some terminals wrap. The chart's labels and axis leave the rest of
-// the width to one bar per complete test.
+// the width to one bar per complete test. A label takes nine columns up to
+// 9999:59.9; a longer time widens the labels and leaves fewer bars.
 constexpr std::size_t kWidth = 79;
-constexpr int kLabelWidth = 9;
-constexpr std::size_t kMostBars = kWidth - 2 - kLabelWidth - 2;
+constexpr std::size_t kLabelWidth = 9;
 
 // U+2581..U+2588: a cell filled from the bottom by one to eight eighths.
 constexpr std::string_view kEighths[kEighthsPerRow] = {"\u2581", "\u2582", "\u2583", "\u2584",
@@ -185,10 +185,15 @@ void ReportChart(const std::vector<TestRecord>& records, const ReportStyle& styl
     out += "  (no complete test yet)\n";
     return;
   }
-  if (complete.size() > kMostBars) {
-    out += "  (the last " + std::to_string(kMostBars) + " of " + std::to_string(complete.size()) +
+  // Wide enough for the longest complete test, whichever of them are shown.
+  long double longest = 0;
+  for (std::size_t i : complete) longest = std::max<long double>(longest, records[i].time);
+  const std::size_t labelWidth = std::max(kLabelWidth, ClockText(longest).size());
+  const std::size_t mostBars = kWidth - 2 - labelWidth - 2;
+  if (complete.size() > mostBars) {
+    out += "  (the last " + std::to_string(mostBars) + " of " + std::to_string(complete.size()) +
            " complete tests)\n";
-    complete.erase(complete.begin(), complete.end() - static_cast<std::ptrdiff_t>(kMostBars));
+    complete.erase(complete.begin(), complete.end() - static_cast<std::ptrdiff_t>(mostBars));
   }
   long double top = 0;
   for (std::size_t i : complete) top = std::max<long double>(top, records[i].time);
@@ -199,18 +204,18 @@ void ReportChart(const std::vector<TestRecord>& records, const ReportStyle& styl
     std::string label;
     if (row == kChartRows) label = ClockText(top);
     if (row == kChartRows / 2) label = ClockText(top / 2);
-    std::string line = "  " + PadLeft(label, kLabelWidth) + " |";
+    std::string line = "  " + PadLeft(label, labelWidth) + " |";
     for (int height : heights) line += BarCell(height, row, style.utf8);
     TrimRight(line);
     out += line + "\n";
   }
-  out += "  " + PadLeft(ClockText(0), kLabelWidth) + " +" + std::string(heights.size(), '-') + "\n";
+  out += "  " + PadLeft(ClockText(0), labelWidth) + " +" + std::string(heights.size(), '-') + "\n";
   // The tests' numbers under the first and the last bar; the last one moves
   // left when it would run past the width.
   // Built by appending: GCC 12 warns falsely (-Wrestrict) on "literal" + string.
   std::string first = std::string(1, '#').append(std::to_string(complete.front() + 1));
   std::string last = std::string(1, '#').append(std::to_string(complete.back() + 1));
-  std::size_t barsStart = 2 + kLabelWidth + 2;
+  std::size_t barsStart = 2 + labelWidth + 2;
   std::string numbers = std::string(barsStart, ' ') + first;
   std::size_t lastStart = std::min(barsStart + heights.size() - 1, kWidth - last.size());
   if (complete.size() > 1 && numbers.size() + 1 <= lastStart) {

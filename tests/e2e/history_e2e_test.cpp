@@ -8,37 +8,18 @@
 #include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "e2e_support.h"
+#include "history_file_testing.h"
 
 namespace kippfeld::e2e {
 namespace {
 
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    char name[] = "/tmp/kippfeld-history-e2e-XXXXXX";
-    path_ = mkdtemp(name);
-  }
-  ~TemporaryFolder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-std::string Contents(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+using test::Contents;
+using test::TemporaryFolder;
 
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> parts;
@@ -72,6 +53,16 @@ Table ReadTable(PtySession& s) {
   // at column 20; each time's sign place follows.
   return {NumberAt(s, 5, 26),  NumberAt(s, 5, 50),  NumberAt(s, 6, 22), NumberAt(s, 6, 50),
           NumberAt(s, 18, 50), NumberAt(s, 19, 36), NumberAt(s, 19, 45)};
+}
+
+// From the introduction into task 1 of the test that `key` starts.
+::testing::AssertionResult StartTest(PtySession& s, const char* key = "P") {
+  if (::testing::AssertionResult reached = ReachPlayingScreen(s); !reached) return reached;
+  s.Send(key);
+  if (!s.WaitForText(16, 5, " Aufgabe  1  : alles 1")) {
+    return ::testing::AssertionFailure() << "no task 1: " << Dump(s);
+  }
+  return ::testing::AssertionSuccess();
 }
 
 // Esc, the table, and the key that ends the game; the table as it showed.
@@ -151,9 +142,7 @@ TEST(HistoryE2E, TwoTestsInARowAreTwoLinesMatchingTheirTables) {
   std::string path = folder.path() + "/state/kippfeld/history.tsv";
 
   auto first = StartGame(WithHistory(path));
-  ASSERT_TRUE(ReachPlayingScreen(*first));
-  first->Send("P");
-  ASSERT_TRUE(first->WaitForText(16, 5, " Aufgabe  1  : alles 1"));
+  ASSERT_TRUE(StartTest(*first));
   first->Send(kSolveTask1);
   ASSERT_TRUE(first->WaitForText(16, 5, " Aufgabe  2  : alles 0")) << Dump(*first);
   first->Send("\r");  // one move into task 2
@@ -162,9 +151,7 @@ TEST(HistoryE2E, TwoTestsInARowAreTwoLinesMatchingTheirTables) {
   ASSERT_EQ(Split(Contents(path), '\n').size(), 2u) << Contents(path);
 
   auto second = StartGame(WithHistory(path));
-  ASSERT_TRUE(ReachPlayingScreen(*second));
-  second->Send("p");
-  ASSERT_TRUE(second->WaitForText(16, 5, " Aufgabe  1  : alles 1"));
+  ASSERT_TRUE(StartTest(*second, "p"));
   Table secondTable = EndWithTable(*second);
 
   std::string content = Contents(path);
@@ -221,9 +208,7 @@ TEST(HistoryE2E, HangUpDuringTheTableLosesNothing) {
   TemporaryFolder folder;
   std::string path = folder.path() + "/history.tsv";
   auto s = StartGame(WithHistory(path));
-  ASSERT_TRUE(ReachPlayingScreen(*s));
-  s->Send("P");
-  ASSERT_TRUE(s->WaitForText(16, 5, " Aufgabe  1  : alles 1"));
+  ASSERT_TRUE(StartTest(*s));
   s->Send("\r\x1b");
   ASSERT_TRUE(s->WaitForText(18, 1, "  gesammt :")) << Dump(*s);
   s->CloseMaster();
@@ -239,9 +224,7 @@ TEST(HistoryE2E, NoHistoryOptionAndPracticeRecordNothing) {
   SessionOptions options = WithHistory(path);
   options.arguments = {"--no-history"};
   auto s = StartGame(options);
-  ASSERT_TRUE(ReachPlayingScreen(*s));
-  s->Send("P");
-  ASSERT_TRUE(s->WaitForText(16, 5, " Aufgabe  1  : alles 1"));
+  ASSERT_TRUE(StartTest(*s));
   EndWithTable(*s);
 
   // A game ended in practice took no test.
@@ -253,22 +236,10 @@ TEST(HistoryE2E, NoHistoryOptionAndPracticeRecordNothing) {
 
 TEST(HistoryE2E, PlaceThatCannotBeWrittenIsNamedAfterTheTerminalIsGivenBack) {
   TemporaryFolder folder;
-  std::ofstream(folder.path() + "/file") << "x";
-  struct Case {
-    std::string path;
-    std::string reason;
-  };
-  const std::vector<Case> cases = {
-      {folder.path() + "/file/history.tsv",
-       folder.path() + "/file is in the way: it is not a folder"},
-      {folder.path(), "Is a directory"},
-  };
-  for (const Case& c : cases) {
+  for (const test::UnwritablePlace& c : test::UnwritablePlaces(folder)) {
     SCOPED_TRACE(c.path);
     auto s = StartGame(WithHistory(c.path));
-    ASSERT_TRUE(ReachPlayingScreen(*s));
-    s->Send("P");
-    ASSERT_TRUE(s->WaitForText(16, 5, " Aufgabe  1  : alles 1"));
+    ASSERT_TRUE(StartTest(*s));
     EndWithTable(*s);
     std::string message = "kippfeld: the test was not recorded in " + c.path + ": " + c.reason;
     const std::string& output = s->Output();
@@ -304,7 +275,7 @@ TEST(HistoryE2E, DamagedFileIsReportedLineByLineAndLeftAsItWas) {
                         CompleteLine("2025-03-03", 15) + "only\tthree\tcolumns\n" +
                         CompleteLine("2025-03-04", 12) +
                         CompleteLine("2025-03-05", 30).substr(0, 50);
-  std::ofstream(path, std::ios::binary) << content;
+  test::Write(path, content);
 
   struct Case {
     const char* locale;

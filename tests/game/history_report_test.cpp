@@ -160,6 +160,29 @@ TEST(HistoryReport, ChartKeepsTheLatestTestsThatFit) {
   EXPECT_EQ(lines.back(), "             #35" + std::string(59, ' ') + "#100");
 }
 
+// A test left running for days has a total of 10000 minutes or more, whose
+// label is wider than the others: the bars of every row and the axis must
+// still start in one column, and the widest chart still fit the width.
+TEST(HistoryReport, ChartLabelPast10000MinutesKeepsTheBarsOnTheAxis) {
+  std::string content = HistoryHeader();
+  for (int i = 0; i < 100; ++i) {
+    content += CompleteLine("2025-03-01T10:00:00+01:00", i == 35 ? 86400 : 600, 5);
+  }
+  HistoryReport report = ReportHistory(kPlace, content, {false});
+  ASSERT_TRUE(report.errors.empty()) << report.errors[0];
+  ExpectPlainText(report.out, false);
+  std::vector<std::string> lines = Lines(report.out);
+  std::size_t chart = 0;
+  while (chart < lines.size() && lines[chart].rfind("Total time", 0) != 0) ++chart;
+  ASSERT_LT(chart + 11, lines.size());
+  // 11 x 86400 s and 30 s: 15840:30.0 at the top.
+  EXPECT_EQ(lines[chart + 1], "  (the last 65 of 100 complete tests)");
+  EXPECT_EQ(lines[chart + 2].substr(0, 15), "  15840:30.0 |#");
+  EXPECT_EQ(lines[chart + 6].substr(0, 14), "   7920:15.0 |");
+  EXPECT_EQ(lines[chart + 10], "      0:00.0 +" + std::string(65, '-'));
+  EXPECT_EQ(lines[chart + 11], "              #36" + std::string(58, ' ') + "#100");
+}
+
 TEST(HistoryReport, BadLinesAreNamedAndNeverReachTheOutput) {
   std::string good = CompleteLine("2025-03-01T10:00:00+01:00", 20, 6);
   std::string content =

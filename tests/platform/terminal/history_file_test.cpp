@@ -8,39 +8,18 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "history_file_testing.h"
 
 namespace kippfeld::platform {
 namespace {
 
-constexpr const char* kHeader = "started\ttasks\n";
-
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    char name[] = "/tmp/kippfeld-history-XXXXXX";
-    path_ = mkdtemp(name);
-  }
-  ~TemporaryFolder() { std::system(("rm -rf '" + path_ + "'").c_str()); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-std::string Contents(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-void Write(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test::Contents;
+using test::kHeader;
+using test::TemporaryFolder;
+using test::Write;
 
 // Sets or (with nullptr) removes an environment variable for one test and
 // puts it back afterwards.
@@ -119,10 +98,7 @@ TEST(LocalDateTimeNow, IsoWithTheZonesOffset) {
 
 TEST(AppendToHistoryFile, CreatesFoldersAndWritesTheHeaderOnce) {
   TemporaryFolder folder;
-  std::string path = folder.path() + "/state/kippfeld/history.tsv";
-  EXPECT_EQ(AppendToHistoryFile(path, kHeader, "one\t1\n"), "");
-  EXPECT_EQ(AppendToHistoryFile(path, kHeader, "two\t2\n"), "");
-  EXPECT_EQ(Contents(path), "started\ttasks\none\t1\ntwo\t2\n");
+  test::ExpectNewFileWithTheHeaderOnce(folder.path() + "/state/kippfeld/history.tsv");
   struct stat info {};
   ASSERT_EQ(stat((folder.path() + "/state").c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -130,10 +106,7 @@ TEST(AppendToHistoryFile, CreatesFoldersAndWritesTheHeaderOnce) {
 
 TEST(AppendToHistoryFile, CutLastLineGetsTheRecordOnALineOfItsOwn) {
   TemporaryFolder folder;
-  std::string path = folder.path() + "/history.tsv";
-  Write(path, "started\ttasks\none\t1\ntw");
-  EXPECT_EQ(AppendToHistoryFile(path, kHeader, "three\t3\n"), "");
-  EXPECT_EQ(Contents(path), "started\ttasks\none\t1\ntw\nthree\t3\n");
+  test::ExpectCutLastLineMended(folder.path() + "/history.tsv");
 }
 
 TEST(AppendToHistoryFile, FileTheUserMayNotReadIsStillAppendedTo) {
@@ -149,21 +122,11 @@ TEST(AppendToHistoryFile, FileTheUserMayNotReadIsStillAppendedTo) {
 
 TEST(AppendToHistoryFile, PlacesThatCannotBeWrittenSayWhy) {
   TemporaryFolder folder;
-  Write(folder.path() + "/file", "x");
-  mkdir((folder.path() + "/folder").c_str(), 0700);
-  struct Case {
-    std::string path;
-    std::string reason;
-  };
-  const std::vector<Case> cases = {
-      {folder.path() + "/file/kippfeld/history.tsv",
-       folder.path() + "/file is in the way: it is not a folder"},
-      {folder.path() + "/folder", "Is a directory"},
-      {"/dev/full", "No space left on device"},
-      {"/proc/version/history.tsv", "/proc/version is in the way: it is not a folder"},
-      {"/proc/kippfeld/history.tsv", "cannot create the folder /proc/kippfeld: "},
-  };
-  for (const Case& c : cases) {
+  std::vector<test::UnwritablePlace> cases = test::UnwritablePlaces(folder);
+  cases.push_back({"/dev/full", "No space left on device"});
+  cases.push_back({"/proc/version/history.tsv", "/proc/version is in the way: it is not a folder"});
+  cases.push_back({"/proc/kippfeld/history.tsv", "cannot create the folder /proc/kippfeld: "});
+  for (const test::UnwritablePlace& c : cases) {
     SCOPED_TRACE(c.path);
     std::string reason = AppendToHistoryFile(c.path, kHeader, "one\t1\n");
     EXPECT_EQ(reason.substr(0, c.reason.size()), c.reason) << reason;
@@ -177,13 +140,6 @@ TEST(AppendToHistoryFile, AppendsFromTwoProcessesAtOnceStayWhole) {
   TemporaryFolder folder;
   std::string path = folder.path() + "/history.tsv";
   constexpr int kRecords = 300;
-  auto record = [](int process, int i) {
-    // About as long as a real record.
-    std::string line =
-        "2025-03-14T09:26:53+01:00\t" + std::to_string(process) + "\t" + std::to_string(i) + "\t";
-    line.append(160, static_cast<char>('a' + process));
-    return line + "\n";
-  };
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
   std::vector<pid_t> children;
@@ -198,7 +154,7 @@ TEST(AppendToHistoryFile, AppendsFromTwoProcessesAtOnceStayWhole) {
       }
       int failures = 0;
       for (int i = 0; i < kRecords; ++i) {
-        failures += !AppendToHistoryFile(path, kHeader, record(process, i)).empty();
+        failures += !AppendToHistoryFile(path, kHeader, test::WriterRecord(process, i)).empty();
       }
       _exit(failures == 0 ? 0 : 1);
     }
@@ -214,24 +170,7 @@ TEST(AppendToHistoryFile, AppendsFromTwoProcessesAtOnceStayWhole) {
 
   std::string content = Contents(path);
   ASSERT_EQ(content.substr(0, 14), kHeader);
-  std::vector<int> next(2, 0);
-  std::istringstream lines(content);
-  int headers = 0;
-  for (std::string line; std::getline(lines, line);) {
-    if (line + "\n" == kHeader) {
-      ++headers;
-      continue;
-    }
-    int process = line.size() > 26 ? line[26] - '0' : -1;
-    ASSERT_TRUE(process == 0 || process == 1) << line;
-    // Each process's records arrive in its own order, each one whole.
-    ASSERT_EQ(line + "\n", record(process, next[process])) << line;
-    ++next[process];
-  }
-  EXPECT_EQ(next[0], kRecords);
-  EXPECT_EQ(next[1], kRecords);
-  // Only one of them found the new file empty.
-  EXPECT_EQ(headers, 1);
+  test::ExpectWholeRecordsOfTwoWriters(content, kRecords);
 }
 
 TEST(ReadHistoryFile, MissingUnreadableAndRead) {
@@ -242,7 +181,7 @@ TEST(ReadHistoryFile, MissingUnreadableAndRead) {
             HistoryFileRead::kMissing);
   EXPECT_EQ(content, "");
   EXPECT_EQ(ReadHistoryFile(folder.path(), content, reason), HistoryFileRead::kFailed);
-  EXPECT_EQ(reason, "Is a directory");
+  EXPECT_EQ(reason, test::kIsAFolder);
   EXPECT_EQ(ReadHistoryFile("/dev/zero", content, reason), HistoryFileRead::kFailed);
   EXPECT_EQ(reason, "it is longer than 64 MiB, far too long for a history");
   EXPECT_EQ(content, "");
