@@ -337,7 +337,13 @@ void PtySession::Reap(bool block) {
 bool PtySession::WaitFor(const std::function<bool()>& condition, int deadlineMs) {
   long long end = NowMs() + deadlineMs;
   for (;;) {
-    if (condition()) return true;
+    if (condition()) {
+      // The update that made it true may still be on its way in pieces
+      // (curses writes a large one in several writes): take the rest of it,
+      // so that what the caller checks next is one whole screen.
+      FinishUpdate();
+      return true;
+    }
     long long left = end - NowMs();
     if (left <= 0) return false;
     if (!ReadOnce(static_cast<int>(std::min<long long>(left, 20)))) {
@@ -364,6 +370,15 @@ bool PtySession::WaitForText(int row, int column, std::string_view utf8, int dea
 
 bool PtySession::WaitForCursor(int row, int column, int deadlineMs) {
   return WaitFor([&] { return CursorRow() == row && CursorColumn() == column; }, deadlineMs);
+}
+
+void PtySession::FinishUpdate() {
+  constexpr int kQuietMs = 15;
+  constexpr int kLimitMs = 250;
+  long long end = NowMs() + kLimitMs;
+  std::size_t seen = output_.size();
+  while (NowMs() < end && master_ >= 0 && ReadOnce(kQuietMs) && output_.size() != seen)
+    seen = output_.size();
 }
 
 void PtySession::Settle(int quietMs, int deadlineMs) {

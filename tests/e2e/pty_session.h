@@ -130,6 +130,8 @@ class PtySession {
   // Reads what is there within waitMs; false when the program's side of the
   // terminal is gone.
   bool ReadOnce(int waitMs);
+  // Reads on until the program has been quiet for a moment.
+  void FinishUpdate();
   void Reap(bool block);
   friend struct SessionCallbacks;
 
