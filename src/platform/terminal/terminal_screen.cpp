@@ -65,7 +65,7 @@ int CollectExpanded(int character) {
 }
 
 // Appends a capability as it would go to the terminal: tputs drops padding
-// specifications such as vt100's "$<2>", which would otherwise show as text.
+// delays such as vt100's "$<2>", which would otherwise show as text.
 void Append(std::string& out, const char* name) {
   const char* value = StringCapability(name);
   if (value == nullptr) return;
