@@ -9,12 +9,8 @@
 #include "platform/backend.h"
 #include "platform/cp850.h"
 
-// After our own headers, so that its macros cannot reach their declarations.
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX  // libstdc++ may have asked for it already
-#endif
-#include <windows.h>
+// Last, so that its macros cannot reach the declarations above.
+#include "platform/windows/windows_api.h"
 
 namespace kippfeld::platform {
 

@@ -19,11 +19,8 @@
 #include "platform/cp850.h"
 #include "platform/windows/windows_platform.h"
 
-#define WIN32_LEAN_AND_MEAN
-#ifndef NOMINMAX
-#define NOMINMAX  // libstdc++ may have asked for it already
-#endif
-#include <windows.h>
+// Last, so that its macros cannot reach the declarations above.
+#include "platform/windows/windows_api.h"
 
 namespace kippfeld::platform {
 namespace {
