@@ -21,13 +21,14 @@
 #include <string_view>
 #include <vector>
 
+#include "app/history_report.h"
 #include "game/catalogue.h"
 #include "game/history.h"
-#include "game/history_report.h"
 
 namespace {
 
 namespace game = kippfeld::game;
+namespace app = kippfeld::app;
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -100,7 +101,7 @@ std::vector<std::string_view> Lines(std::string_view text) {
   return lines;
 }
 
-void CheckReport(const game::HistoryReport& report, const game::History& history, bool utf8) {
+void CheckReport(const app::HistoryReport& report, const game::History& history, bool utf8) {
   CheckShown(report.out, utf8, true);
   Check(!report.out.empty() && report.out.back() == '\n');
   Check(report.errors.size() == history.problems.size());
@@ -190,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckRoundTrip(record);
   }
   for (bool utf8 : {false, true}) {
-    CheckReport(game::ReportHistory(kPlace, content, game::ReportStyle{utf8}), history, utf8);
+    CheckReport(app::ReportHistory(kPlace, content, app::ReportStyle{utf8}), history, utf8);
     CheckShown(game::PrintableText(content, utf8), utf8, false);
   }
   return 0;

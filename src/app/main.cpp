@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
+#include "app/file_history_store.h"
 #include "console/startup.h"
-#include "file_history_store.h"
-#include "game/command_line.h"
 #include "game/flow.h"
 #include "platform/backend.h"
 
@@ -27,21 +27,21 @@ int main(int argc, char** argv) {
   using namespace kippfeld;
   // Everything but playing is answered here, before the terminal is opened.
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
-  const game::CommandLine commandLine = game::ParseCommandLine(arguments);
+  const app::CommandLine commandLine = app::ParseCommandLine(arguments);
   switch (commandLine.action) {
-    case game::Action::kShowHelp:
-      return Print(game::UsageText());
-    case game::Action::kShowVersion:
-      return Print(game::VersionText());
-    case game::Action::kUsageError:
-      std::fputs(game::UsageErrorLine(commandLine).c_str(), stderr);
+    case app::Action::kShowHelp:
+      return Print(app::UsageText());
+    case app::Action::kShowVersion:
+      return Print(app::VersionText());
+    case app::Action::kUsageError:
+      std::fputs(app::UsageErrorLine(commandLine).c_str(), stderr);
       return 2;
-    case game::Action::kShowHistory:
-      return ShowHistory();
-    case game::Action::kPlay:
+    case app::Action::kShowHistory:
+      return app::ShowHistory();
+    case app::Action::kPlay:
       break;
   }
-  if (!commandLine.noHistory) KeepHistory();
+  if (!commandLine.noHistory) app::KeepHistory();
   std::unique_ptr<platform::Platform> platform = platform::OpenConsolePlatform();
   if (!platform) return 1;
   console::StartUp(*platform, &game::GameMain);

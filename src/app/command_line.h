@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace kippfeld::game {
+namespace kippfeld::app {
 
 enum class Action {
   kPlay,
@@ -43,4 +43,4 @@ std::string VersionText();
 // The one line a usage error prints on standard error, with the way to help.
 std::string UsageErrorLine(const CommandLine& commandLine);
 
-}  // namespace kippfeld::game
+}  // namespace kippfeld::app

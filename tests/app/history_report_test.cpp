@@ -1,4 +1,4 @@
-#include "game/history_report.h"
+#include "app/history_report.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,9 @@
 
 #include "game/history.h"
 
-namespace kippfeld::game {
+namespace kippfeld::app {
+
+using namespace game;
 namespace {
 
 constexpr const char* kPlace = "/home/anna/.local/state/kippfeld/history.tsv";
@@ -320,4 +322,4 @@ TEST(HistoryCommand, ExitStatusAndStreams) {
 }
 
 }  // namespace
-}  // namespace kippfeld::game
+}  // namespace kippfeld::app

@@ -1,4 +1,4 @@
-#include "game/command_line.h"
+#include "app/command_line.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace kippfeld::game {
+namespace kippfeld::app {
 namespace {
 
 struct Case {
@@ -133,4 +133,4 @@ TEST(UsageErrorLineTest, IsOneLineNamingTheMistakeAndTheWayToHelp) {
 }
 
 }  // namespace
-}  // namespace kippfeld::game
+}  // namespace kippfeld::app

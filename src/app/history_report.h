@@ -12,7 +12,7 @@
 
 #include "game/history_store.h"
 
-namespace kippfeld::game {
+namespace kippfeld::app {
 
 struct ReportStyle {
   // The output takes UTF-8: the chart is drawn with block characters, and
@@ -32,7 +32,7 @@ HistoryReport ReportHistory(std::string_view place, std::string_view content,
 // Reads the store's file and prints its report. Returns the exit status: 0,
 // also when there is no history yet or lines had to be skipped; 1 when the
 // file cannot be read at all or the report cannot be written.
-int RunHistoryCommand(HistoryStore& store, const ReportStyle& style, std::FILE* out,
+int RunHistoryCommand(game::HistoryStore& store, const ReportStyle& style, std::FILE* out,
                       std::FILE* err);
 
-}  // namespace kippfeld::game
+}  // namespace kippfeld::app

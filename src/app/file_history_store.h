@@ -8,7 +8,7 @@
 
 #include "game/history_store.h"
 
-namespace kippfeld {
+namespace kippfeld::app {
 
 class FileHistoryStore : public game::HistoryStore {
  public:
@@ -33,4 +33,4 @@ void KeepHistory();
 // The exit status: 0, or 1 when the file cannot be read.
 int ShowHistory();
 
-}  // namespace kippfeld
+}  // namespace kippfeld::app

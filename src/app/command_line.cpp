@@ -1,4 +1,4 @@
-#include "game/command_line.h"
+#include "app/command_line.h"
 
 #include <cstdio>
 #include <string_view>
@@ -7,7 +7,7 @@
 #error "KIPPFELD_VERSION must come from the build (the project's version)"
 #endif
 
-namespace kippfeld::game {
+namespace kippfeld::app {
 
 namespace {
 
@@ -136,4 +136,4 @@ std::string UsageErrorLine(const CommandLine& commandLine) {
   return "kippfeld: " + commandLine.error + "; try 'kippfeld --help'\n";
 }
 
-}  // namespace kippfeld::game
+}  // namespace kippfeld::app

@@ -1,13 +1,13 @@
-#include "file_history_store.h"
+#include "app/file_history_store.h"
 
 #include <cstdio>
 
+#include "app/history_report.h"
 #include "game/history.h"
-#include "game/history_report.h"
 #include "platform/backend.h"
 #include "platform/history_file.h"
 
-namespace kippfeld {
+namespace kippfeld::app {
 
 namespace {
 
@@ -58,7 +58,7 @@ void KeepHistory() {
 
 int ShowHistory() {
   FileHistoryStore store;
-  return game::RunHistoryCommand(store, {platform::StreamTakesUtf8(stdout)}, stdout, stderr);
+  return RunHistoryCommand(store, {platform::StreamTakesUtf8(stdout)}, stdout, stderr);
 }
 
-}  // namespace kippfeld
+}  // namespace kippfeld::app

@@ -1,4 +1,4 @@
-#include "game/history_report.h"
+#include "app/history_report.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,7 +15,9 @@
 #include "game/catalogue.h"
 #include "game/history.h"
 
-namespace kippfeld::game {
+namespace kippfeld::app {
+
+using namespace game;
 
 namespace {
 
@@ -274,4 +276,4 @@ int RunHistoryCommand(HistoryStore& store, const ReportStyle& style, std::FILE* 
   return 0;
 }
 
-}  // namespace kippfeld::game
+}  // namespace kippfeld::app
