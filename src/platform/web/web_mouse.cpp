@@ -50,7 +50,8 @@ std::vector<InputRecord> MouseRecords::On(const PointerEvent& event) {
       const bool twice = pressPending_ && pressButton_ == bit && pressX_ == event.x &&
                          pressY_ == event.y && event.timeMs - pressTime_ >= 0 &&
                          event.timeMs - pressTime_ <= kDoubleClickMs;
-      records.push_back(Mouse(event.x, event.y, buttons_, twice ? kDoubleClick : 0));
+      records.push_back(
+          Mouse(event.x, event.y, buttons_, twice ? std::uint32_t{kDoubleClick} : 0u));
       pressPending_ = !twice;
       pressButton_ = bit;
       pressX_ = event.x;

@@ -1,5 +1,7 @@
 #include "platform/web/web_platform.h"
 
+#include <cstdlib>
+
 namespace kippfeld::platform {
 
 namespace {
@@ -191,6 +193,8 @@ void WebPlatform::SetFloatingPointMode() {
 void WebPlatform::ExitProcess(int exitCode) {
   Present();
   host_.End(exitCode);
+  // The compiler does not carry noreturn through a virtual call.
+  std::abort();
 }
 
 }  // namespace kippfeld::platform
