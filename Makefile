@@ -13,6 +13,7 @@ WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURD
 	-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
 
 .PHONY: play test build package bootstrap sanitize fuzz bench memcheck clean windows test-windows
+.PHONY: web web-play test-web
 
 play: bootstrap
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
@@ -103,8 +104,37 @@ memcheck:
 	  echo "memcheck: $$test: no errors, no leaks"; \
 	done
 
+# --- The browser page ---
+# build-web/kippfeld.html: the game compiled to WebAssembly with Debian's
+# emscripten, one self-contained page that plays from disk or any server.
+# emscripten's tools find Debian's JavaScript modules through NODE_PATH.
+WEB_BUILD ?= build-web
+WEB_PORT ?= 8017
+WEB_ENV = NODE_PATH=/usr/share/nodejs
+WEB_CONFIGURE = $(WEB_ENV) cmake -S . -B $(WEB_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/emscripten.cmake \
+	-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+
+web:
+	@scripts/bootstrap web
+	$(WEB_CONFIGURE)
+	$(WEB_ENV) cmake --build $(WEB_BUILD) --target kippfeld -j $(JOBS)
+	@echo "web: $(WEB_BUILD)/kippfeld.html, $$(wc -c <$(WEB_BUILD)/kippfeld.html) bytes"
+
+# Serves the page on this machine only; Ctrl+C stops the server.
+web-play: web
+	@echo "web-play: open http://127.0.0.1:$(WEB_PORT)/kippfeld.html"
+	cd $(WEB_BUILD) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
+# The unit and game tests built with emscripten and run under Node.js, then
+# the page end to end in headless Chromium (tests/web).
+test-web: web
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+	ctest --test-dir $(WEB_BUILD) --output-on-failure -j $(JOBS)
+	KIPPFELD_PAGE=$(abspath $(WEB_BUILD))/kippfeld.html node --test tests/web/
+# --- end of the browser page ---
+
 bootstrap:
 	@scripts/bootstrap
 
 clean:
-	rm -rf $(BUILD) build-sanitize $(FUZZ_BUILD) $(BENCH_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) build-sanitize $(FUZZ_BUILD) $(BENCH_BUILD) $(WINDOWS_BUILD) $(WEB_BUILD)

@@ -253,13 +253,12 @@ HistoryReport ReportHistory(std::string_view place, std::string_view content,
   return report;
 }
 
-int RunHistoryCommand(HistoryStore& store, const ReportStyle& style, std::FILE* out,
+int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE* out,
                       std::FILE* err) {
-  std::string place = store.Place();
+  std::string place = source.Place();
   std::string content;
   std::string reason;
-  HistoryRead read = store.Read(content, reason);
-  if (read == HistoryRead::kFailed) {
+  if (ReadWhole(source, content, reason) == platform::HistoryRead::kFailed) {
     std::string where;
     if (!place.empty()) where.append(" ").append(PrintableText(place, style.utf8));
     std::fprintf(err, "kippfeld: cannot read the history%s: %s\n", where.c_str(),

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "game/history_store.h"
+#include "app/history_source.h"
 
 namespace kippfeld::app {
 
@@ -29,10 +29,10 @@ struct HistoryReport {
 HistoryReport ReportHistory(std::string_view place, std::string_view content,
                             const ReportStyle& style);
 
-// Reads the store's file and prints its report. Returns the exit status: 0,
+// Reads the source's file and prints its report. Returns the exit status: 0,
 // also when there is no history yet or lines had to be skipped; 1 when the
 // file cannot be read at all or the report cannot be written.
-int RunHistoryCommand(game::HistoryStore& store, const ReportStyle& style, std::FILE* out,
+int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE* out,
                       std::FILE* err);
 
 }  // namespace kippfeld::app

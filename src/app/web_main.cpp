@@ -1,12 +1,20 @@
-// The program in a browser page: the game on the page's console, and the
-// functions the page calls (keys, pointer events). The page loads one
-// instance per game; main runs the game in it and never returns.
+// The program in a browser page: the game on the page's console with its
+// history in the browser's storage, and the functions the page calls (keys,
+// pointer events, the history view and its file buttons). The page loads
+// one instance per game; main runs the game in it and never returns.
 #include <emscripten/emscripten.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "app/file_history_store.h"
+#include "app/history_import.h"
+#include "app/history_report.h"
+#include "app/history_source.h"
 #include "console/startup.h"
 #include "game/flow.h"
+#include "game/history.h"
 #include "game/history_store.h"
 #include "platform/web/web_host.h"
 #include "platform/web/web_keys.h"
@@ -27,6 +35,35 @@ platform::WebPlatform& ThePlatform() {
 platform::MouseRecords& TheMouse() {
   static platform::MouseRecords mouse;
   return mouse;
+}
+
+// The history in the browser's storage, kept by the same rules as the file.
+app::FileHistoryStore& TheStore() {
+  static app::FileHistoryStore store;
+  return store;
+}
+
+game::GameReport theReport;
+
+// The texts last handed to the page; each lives until the next call.
+std::string theText;
+std::string theProblems;
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text.append(line).append("\n");
+  return text;
+}
+
+// The stored history; false, with the line the history command gives, when
+// the browser refuses its storage.
+bool ReadStored(std::string& content) {
+  std::string reason;
+  if (app::ReadWhole(TheStore(), content, reason) != platform::HistoryRead::kFailed) return true;
+  theProblems = "kippfeld: cannot read the history " +
+                game::PrintableText(TheStore().Place(), true) + ": " +
+                game::PrintableText(reason, true) + "\n";
+  return false;
 }
 
 }  // namespace
@@ -61,13 +98,65 @@ EMSCRIPTEN_KEEPALIVE int kippfeld_pointer(int action, int x, int y, int button, 
   return pushed ? 1 : 0;
 }
 
-// Why the last test could not be kept, empty when it was.
+// Why the game's test could not be kept, as one line; empty when it was.
 EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_failure() {
-  return game::HistoryFailure().c_str();
+  const std::string& failure = theReport.historyFailure;
+  theText = failure.empty() ? "" : "kippfeld: " + game::PrintableText(failure, true);
+  return theText.c_str();
+}
+
+// The report `kippfeld --history` prints, on the stored history. The lines
+// it names as skipped, or why the history cannot be read, are then in
+// kippfeld_history_problems.
+EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_report() {
+  theProblems.clear();
+  theText.clear();
+  std::string content;
+  if (ReadStored(content)) {
+    app::HistoryReport report = app::ReportHistory(TheStore().Place(), content, {true});
+    theProblems = Lines(report.errors);
+    theText = std::move(report.out);
+  }
+  return theText.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_problems() {
+  return theProblems.c_str();
+}
+
+// The stored history as the file history.tsv holds it.
+EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_content() {
+  theProblems.clear();
+  if (!ReadStored(theText)) theText.clear();
+  return theText.c_str();
+}
+
+// Adds the records of a history file the player chose; returns one line
+// saying what came of it, with the skipped lines in kippfeld_history_problems.
+EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_add(const char* name, const char* bytes,
+                                                      int length) {
+  theProblems.clear();
+  std::string kept;
+  if (!ReadStored(kept)) {
+    theText = "Nothing added.";
+    return theText.c_str();
+  }
+  std::string_view content(bytes, length > 0 ? static_cast<std::size_t>(length) : 0);
+  app::HistoryImport import = app::PlanHistoryImport(kept, name, content);
+  theProblems = Lines(import.errors);
+  theText = app::ImportSummary(import, name);
+  if (import.added > 0) {
+    std::string reason = TheStore().Append(game::HistoryHeader(), import.records);
+    if (!reason.empty()) theText = "Nothing added: " + game::PrintableText(reason, true);
+  }
+  return theText.c_str();
 }
 
 }  // extern "C"
 
 int main() {
-  console::StartUp(ThePlatform(), &game::GameMain);
+  static game::GameSetting setting{&TheStore(), &theReport};
+  console::StartUp(ThePlatform(), [](const console::StartParameters& start) {
+    return game::GameMain(start, setting);
+  });
 }

@@ -133,7 +133,7 @@ void StartTest(GameSession& session) {
   ClearBoard(session.boardCopy);
   session.taskMoves[1] = 0;
   session.currentTask = 1;
-  session.testStarted = TestStartStamp();
+  session.testStarted = TestStartStamp(session);
 }
 
 // Acts on the input the last wait left; the first rule that applies decides.
@@ -283,11 +283,12 @@ long double ClockReading() {
   return console::Floor(10 * console::SecondsSinceMidnight()) / 10;
 }
 
-int GameMain(const console::StartParameters&) {
+int GameMain(const console::StartParameters&, const GameSetting& setting) {
   console::SetErrorHandler(&console::ReportRunTimeError);
   // Every number starts at 0 and the board and cursor at their start values,
   // also when a second game runs in the same process.
   theSession = GameSession{};
+  theSession.setting = setting;
   console::RunWithErrorHandler(&RunGame);
   return 0;
 }

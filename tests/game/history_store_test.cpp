@@ -38,10 +38,6 @@ class MemoryHistoryStore : public HistoryStore {
     file.append(record);
     return {};
   }
-  HistoryRead Read(std::string& content, std::string&) override {
-    content = file;
-    return HistoryRead::kRead;
-  }
 
   std::string file;
   std::string failWith;
@@ -53,8 +49,7 @@ class MemoryHistoryStore : public HistoryStore {
 
 class HistoryRecording : public ::testing::Test {
  protected:
-  void SetUp() override { SetHistoryStore(&store); }
-  void TearDown() override { SetHistoryStore(nullptr); }
+  GameEnd Run() { return RunGame(platform, 600'000, {&store, &report}); }
 
   std::vector<TestRecord> Records() {
     History history = ParseHistory(store.file);
@@ -86,12 +81,13 @@ class HistoryRecording : public ::testing::Test {
 
   MemoryPlatform platform;
   MemoryHistoryStore store{platform};
+  GameReport report;
 };
 
 TEST_F(HistoryRecording, GameEndedInPracticeIsNoTest) {
   GameScript s(platform);
   s.At(1000).Key('x').Key(kEnterKey).Key(kEscKey).Wait(1000).Key('x');
-  EXPECT_EQ(RunGame(platform).exitCode, 0);
+  EXPECT_EQ(Run().exitCode, 0);
   EXPECT_TRUE(store.appendedAt.empty());
   EXPECT_EQ(store.file, "");
 }
@@ -104,7 +100,7 @@ TEST_F(HistoryRecording, TestEndedByEscapeIsKeptBeforeTheFinalWait) {
   std::uint64_t tableDrawn = s.time();
   std::uint64_t lastKey = s.Wait(5000).time();
   s.Key('x');
-  GameEnd end = RunGame(platform);
+  GameEnd end = Run();
   EXPECT_EQ(end.exitCode, 0);
   EXPECT_EQ(end.atMs, lastKey);
 
@@ -128,7 +124,7 @@ TEST_F(HistoryRecording, CompleteTestMatchesItsTable) {
   s.StartTest();
   for (int k = 1; k <= kTaskCount; ++k) s.SolveTask(k, Via::kDoubleClicks);
   s.Wait(1000).Key('x');
-  EXPECT_EQ(RunGame(platform).exitCode, 0);
+  EXPECT_EQ(Run().exitCode, 0);
 
   std::vector<TestRecord> records = Records();
   ASSERT_EQ(records.size(), 1u);
@@ -137,14 +133,14 @@ TEST_F(HistoryRecording, CompleteTestMatchesItsTable) {
   for (int k = 1; k <= kTaskCount; ++k) moves += records[0].taskMoves[k];
   EXPECT_EQ(records[0].moves, moves);
   ExpectTableListsRecord(s.catalogue(), records[0]);
-  EXPECT_EQ(HistoryFailure(), "");
+  EXPECT_EQ(report.historyFailure, "");
 }
 
 TEST_F(HistoryRecording, TwoTestsInARowAreTwoLinesUnderOneHeader) {
   for (int game = 0; game < 2; ++game) {
     GameScript s(platform);
     s.At(platform.Now() + 1000).Key('x').StartTest().Key(kEscKey).Wait(1000).Key('x');
-    EXPECT_EQ(RunGame(platform).exitCode, 0);
+    EXPECT_EQ(Run().exitCode, 0);
   }
   EXPECT_EQ(Records().size(), 2u);
   EXPECT_EQ(store.file.find(HistoryHeader(), 1), std::string::npos);
@@ -154,20 +150,22 @@ TEST_F(HistoryRecording, FileThatCannotBeWrittenCostsThePlayerNothing) {
   store.failWith = "No space left on device";
   GameScript s(platform);
   s.At(1000).Key('x').StartTest().Key(kEnterKey).Key(kEscKey).Wait(1000).Key('x');
-  EXPECT_EQ(RunGame(platform).exitCode, 0);
+  EXPECT_EQ(Run().exitCode, 0);
   EXPECT_EQ(store.appendedAt.size(), 1u);
   EXPECT_EQ(platform.TextAt(18, 1, 11), "  gesammt :");
-  EXPECT_EQ(HistoryFailure(),
+  EXPECT_EQ(report.historyFailure,
             "the test was not recorded in /memory/history.tsv: No space left on device");
 }
 
 TEST(HistoryRecordingWithoutStore, RecordsNothingAndStampsNothing) {
-  SetHistoryStore(nullptr);
-  EXPECT_EQ(TestStartStamp(), "");
+  GameReport report;
   GameSession session;
+  session.setting.report = &report;
+  EXPECT_EQ(TestStartStamp(session), "");
   session.testRunning = 1;
   RecordTest(session);
-  EXPECT_EQ(HistoryFailure(), "");
+  EXPECT_EQ(report.historyFailure, "");
+  EXPECT_EQ(report.keptRecord, "");
 }
 
 }  // namespace

@@ -44,3 +44,65 @@ mergeInto(LibraryManager.library, {
     Asyncify.handleSleep(function () {});
   },
 });
+
+// The history's storage entry. Text in both directions is UTF-8 in the
+// program's memory; what the program gets is malloc'ed and its to free.
+mergeInto(LibraryManager.library, {
+  $kippfeldOwnedText__deps: ['malloc'],
+  $kippfeldOwnedText: function (text, pointerOut, lengthOut) {
+    var size = lengthBytesUTF8(text);
+    var pointer = _malloc(size + 1);
+    stringToUTF8(text, pointer, size + 1);
+    HEAP32[pointerOut >> 2] = pointer;
+    HEAP32[lengthOut >> 2] = size;
+  },
+
+  $kippfeldReason: function (error) {
+    if (error && error.name === 'QuotaExceededError') return 'the browser\'s storage is full';
+    return 'the browser refused its storage (' + (error && error.name || String(error)) + ')';
+  },
+
+  // 0 read, 1 none yet, 2 refused (the reason in text).
+  kippfeld_storage_get__deps: ['$kippfeldOwnedText', '$kippfeldReason'],
+  kippfeld_storage_get: function (key, textOut, lengthOut) {
+    try {
+      var text = window.localStorage.getItem(UTF8ToString(key));
+      if (text === null) return 1;
+      kippfeldOwnedText(text, textOut, lengthOut);
+      return 0;
+    } catch (error) {
+      kippfeldOwnedText(kippfeldReason(error), textOut, lengthOut);
+      return 2;
+    }
+  },
+
+  // Null when kept, else why not (malloc'ed).
+  kippfeld_storage_append__deps: ['malloc', '$kippfeldReason'],
+  kippfeld_storage_append: function (key, text, length) {
+    try {
+      var name = UTF8ToString(key);
+      var before = window.localStorage.getItem(name) || '';
+      window.localStorage.setItem(name, before + UTF8ToString(text, length));
+      return 0;
+    } catch (error) {
+      var reason = kippfeldReason(error);
+      var size = lengthBytesUTF8(reason) + 1;
+      var pointer = _malloc(size);
+      stringToUTF8(reason, pointer, size);
+      return pointer;
+    }
+  },
+
+  // 2025-03-14T09:26:53+01:00, in the browser's time zone.
+  kippfeld_local_date_time: function (text, size) {
+    var now = new Date();
+    var two = function (n) { return (n < 10 ? '0' : '') + n; };
+    var offset = -now.getTimezoneOffset();
+    var sign = offset < 0 ? '-' : '+';
+    offset = Math.abs(offset);
+    var stamp = now.getFullYear() + '-' + two(now.getMonth() + 1) + '-' + two(now.getDate()) +
+        'T' + two(now.getHours()) + ':' + two(now.getMinutes()) + ':' + two(now.getSeconds()) +
+        sign + two(Math.floor(offset / 60)) + ':' + two(offset % 60);
+    stringToUTF8(stamp, text, size);
+  },
+});

@@ -108,7 +108,9 @@ class WebPlatformTest : public ::testing::Test {
   // Plays until the program ends; its exit code.
   int Play() {
     try {
-      console::StartUp(platform, &game::GameMain);
+      console::StartUp(platform, [](const console::StartParameters& start) {
+        return game::GameMain(start, {});
+      });
     } catch (const Ended& end) {
       return end.exitCode;
     }
