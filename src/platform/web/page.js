@@ -57,6 +57,7 @@
       var failure = historyFailure(module);
       if (failure) say(failure);
       playAgain.hidden = false;
+      if (!historyView.hidden) showHistory();
     };
     module.print = function (text) { console.log(text); };
     module.printErr = function (text) { console.warn(text); };
@@ -211,14 +212,82 @@
 
   // --- History (kept in the browser's storage) ---
 
-  function historyFailure(module) {
-    return module.ready ? module.UTF8ToString(module._kippfeld_history_failure()) : '';
+  var historyView = document.getElementById('history');
+  var historyReport = document.getElementById('history-report');
+  var historyMessages = document.getElementById('history-messages');
+  var addHistory = document.getElementById('add-history');
+
+  function text(module, pointer) {
+    return module.UTF8ToString(pointer);
   }
+
+  function historyFailure(module) {
+    return module.ready ? text(module, module._kippfeld_history_failure()) : '';
+  }
+
+  // The report `kippfeld --history` prints, and the lines it skipped.
+  function showHistory(extra) {
+    var module = game;
+    if (!module || !module.ready) return;
+    historyReport.textContent = text(module, module._kippfeld_history_report());
+    historyMessages.textContent = (extra || '') +
+        text(module, module._kippfeld_history_problems());
+    historyView.hidden = false;
+  }
+
+  document.getElementById('show-history').addEventListener('click', function () {
+    if (historyView.hidden) showHistory(); else historyView.hidden = true;
+  });
+  document.getElementById('close-history').addEventListener('click', function () {
+    historyView.hidden = true;
+    consoleBox.focus();
+  });
+
+  document.getElementById('save-history').addEventListener('click', function () {
+    var module = game;
+    if (!module || !module.ready) return;
+    var content = text(module, module._kippfeld_history_content());
+    var problems = text(module, module._kippfeld_history_problems());
+    if (problems) {
+      historyMessages.textContent = problems;
+      return;
+    }
+    var link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([content], { type: 'text/tab-separated-values' }));
+    link.download = 'history.tsv';
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(function () { URL.revokeObjectURL(link.href); }, 0);
+  });
+
+  // The chosen file's bytes go to the program as they are; it names the
+  // lines it cannot take.
+  function addRecords(name, bytes) {
+    var module = game;
+    if (!module || !module.ready) return;
+    var pointer = module._malloc(bytes.length + 1);
+    module.writeArrayToMemory(bytes, pointer);
+    var summary = text(module, callWithTexts(module, 'kippfeld_history_add', [name],
+        [pointer, bytes.length]));
+    module._free(pointer);
+    showHistory(summary + '\n');
+  }
+
+  addHistory.addEventListener('change', function () {
+    var file = addHistory.files && addHistory.files[0];
+    if (!file) return;
+    file.arrayBuffer().then(function (buffer) {
+      addRecords(file.name, new Uint8Array(buffer));
+      addHistory.value = '';
+    });
+  });
 
   window.kippfeld = {
     waits: waits,
     instance: function () { return game; },
     fit: fit,
+    addRecords: addRecords,
   };
 
   start();
