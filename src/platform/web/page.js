@@ -271,7 +271,8 @@
     var summary = text(module, callWithTexts(module, 'kippfeld_history_add', [name],
         [pointer, bytes.length]));
     module._free(pointer);
-    showHistory(summary + '\n');
+    var skipped = text(module, module._kippfeld_history_problems());
+    showHistory(summary + '\n' + skipped);
   }
 
   addHistory.addEventListener('change', function () {

@@ -1,0 +1,118 @@
+// What the page's end-to-end tests and the budget script share: Debian's
+// chromium started headless with no network of its own, the page opened
+// from disk, and readers for the console's rows and colours.
+'use strict';
+const path = require('node:path');
+const { chromium } = require('playwright-core');
+
+const PAGE = path.resolve(process.env.KIPPFELD_PAGE ||
+    path.join(__dirname, '..', '..', 'build-web', 'kippfeld.html'));
+const PAGE_URL = 'file://' + PAGE;
+
+// Without these the browser tries to reach the network (updates, sync,
+// QUIC) and hangs on a machine that has none.
+const ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
+// Playwright makes a fresh profile (user data folder) for each launch.
+function launch() {
+  return chromium.launch({
+    executablePath: process.env.KIPPFELD_CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    args: ARGS,
+  });
+}
+
+// A new page of its own storage, on the page opened from disk, once the
+// introduction is on the screen.
+async function openGame(browser, options = {}) {
+  const context = await browser.newContext(options.context || {});
+  const page = await context.newPage();
+  page.errors = [];
+  page.on('pageerror', (error) => page.errors.push(error.message));
+  if (options.init) await page.addInitScript(options.init);
+  await page.goto(options.url || PAGE_URL);
+  await waitForRow(page, 2, '        Spielfeld:');
+  return page;
+}
+
+function rows(page) {
+  return page.$$eval('#screen .row', (all) => all.map((row) => row.textContent));
+}
+
+// Row n (1-based) starts with the text.
+async function waitForRow(page, n, text, timeout = 5000) {
+  await page.waitForFunction(([n, text]) => {
+    const row = document.querySelectorAll('#screen .row')[n - 1];
+    return row && row.textContent.startsWith(text);
+  }, [n, text], { timeout });
+}
+
+// The colours of the cell at a 1-based row and column, as CSS gives them.
+function colours(page, row, column) {
+  return page.evaluate(([row, column]) => {
+    const line = document.querySelectorAll('#screen .row')[row - 1];
+    let at = 0;
+    for (const span of line.children) {
+      at += span.textContent.length;
+      if (at >= column) {
+        const style = getComputedStyle(span);
+        return { color: style.color, background: style.backgroundColor };
+      }
+    }
+    return null;
+  }, [row, column]);
+}
+
+// The centre of a 1-based cell of the console, in page coordinates.
+async function cellCentre(page, row, column) {
+  const box = await page.locator('#screen').boundingBox();
+  return {
+    x: box.x + (column - 0.5) * box.width / 80,
+    y: box.y + (row - 0.5) * box.height / 25,
+  };
+}
+
+// The board as the screen shows it: the digit of cells 1..9 (cell 9 is top
+// left, cell 1 bottom right), bit j-1 for cell j.
+async function boardBits(page) {
+  const all = await rows(page);
+  let bits = 0;
+  for (let cell = 1; cell <= 9; cell++) {
+    const { row, column } = digitOf(cell);
+    if (all[row - 1][column - 1] === '1') bits |= 1 << (cell - 1);
+  }
+  return bits;
+}
+
+function digitOf(cell) {
+  return { row: 10 - 2 * Math.floor((cell - 1) / 3), column: 29 - 10 * ((cell - 1) % 3) };
+}
+
+// The cells each move toggles: a corner itself and its three neighbours,
+// the centre itself and the four corners, an edge cell itself, the corners
+// beside it and the centre.
+const MOVES = {
+  1: [1, 2, 4, 5], 3: [3, 2, 6, 5], 7: [7, 4, 8, 5], 9: [9, 8, 6, 5],
+  5: [5, 1, 3, 7, 9], 2: [2, 1, 3, 5], 4: [4, 1, 7, 5], 6: [6, 3, 9, 5], 8: [8, 7, 9, 5],
+};
+
+// The cells whose moves turn one picture into the other.
+function solve(from, to) {
+  for (let subset = 0; subset < 512; subset++) {
+    let board = from;
+    const cells = [];
+    for (let cell = 1; cell <= 9; cell++) {
+      if (!(subset & (1 << (cell - 1)))) continue;
+      cells.push(cell);
+      for (const c of MOVES[cell]) board ^= 1 << (c - 1);
+    }
+    if (board === to) return cells;
+  }
+  throw new Error(`no moves from ${from} to ${to}`);
+}
+
+module.exports = {
+  PAGE, PAGE_URL, ARGS, launch, openGame, rows, waitForRow, colours, cellCentre, boardBits,
+  digitOf, solve,
+};
