@@ -13,7 +13,7 @@ WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURD
 	-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
 
 .PHONY: play test build package bootstrap sanitize fuzz bench memcheck clean windows test-windows
-.PHONY: web web-play test-web
+.PHONY: web web-play test-web bench-web
 
 play: bootstrap
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
@@ -131,6 +131,11 @@ test-web: web
 	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
 	ctest --test-dir $(WEB_BUILD) --output-on-failure -j $(JOBS)
 	KIPPFELD_PAGE=$(abspath $(WEB_BUILD))/kippfeld.html node --test tests/web/
+
+# The page's budget (size, start, key latency, a burst, an idle page): the
+# figures of BENCHMARKS.md.
+bench-web: web
+	node bench/web_budget.js $(WEB_BUILD)/kippfeld.html
 # --- end of the browser page ---
 
 bootstrap:
