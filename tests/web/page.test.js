@@ -184,6 +184,11 @@ test('a short test to its results table, kept in storage and shown in the Histor
   const report = await page.textContent('#history-report');
   assert.match(report, /^Tests recorded in this browser's storage \(kippfeld\/history\.tsv\)/);
   assert.match(report, /\n {3}1 {2}\d{4}-\d\d-\d\d \d\d:\d\d {3}1\/12 /);
+  // The history takes the console's place until the player goes back.
+  assert.equal(await page.isVisible('#screen'), false);
+  await page.click('#close-history');
+  assert.equal(await page.isVisible('#screen'), true);
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'console');
   // Play again: a new game from its introduction, the history kept.
   await page.click('#play-again');
   await waitForRow(page, 2, '        Spielfeld:');
@@ -317,7 +322,7 @@ test('keys the browser would act on go to the game only; its shortcuts stay its 
     assert.equal(prevented[key], false, key);
   }
   // The focus comes back to the console with a click on it.
-  await page.click('#show-history');
+  await page.focus('#show-history');
   assert.notEqual(await page.evaluate(() => document.activeElement.id), 'console');
   await page.click('#screen', { position: { x: 5, y: 5 } });
   assert.equal(await page.evaluate(() => document.activeElement.id), 'console');

@@ -175,8 +175,6 @@
 
   screen.addEventListener('pointerdown', function (event) {
     consoleBox.focus({ preventScroll: true });
-    // The second press of a double click would select a word.
-    if (event.detail > 1) event.preventDefault();
     if (screen.setPointerCapture) {
       try { screen.setPointerCapture(event.pointerId); } catch (e) { /* not capturable */ }
     }
@@ -187,8 +185,9 @@
   screen.addEventListener('pointermove', function (event) { sendPointer(MOVE, event); });
   screen.addEventListener('wheel', function (event) { sendPointer(WHEEL, event); },
       { passive: true });
+  // No word selection on a double click, no scrolling by the middle button.
   screen.addEventListener('mousedown', function (event) {
-    if (event.detail > 1) event.preventDefault();
+    if (event.detail > 1 || event.button === 1) event.preventDefault();
   });
   screen.addEventListener('contextmenu', function (event) { event.preventDefault(); });
 
@@ -196,6 +195,7 @@
 
   var controls = document.getElementById('controls');
   function fit() {
+    if (consoleBox.hidden) return;
     screen.style.fontSize = '100px';
     var width = screen.scrollWidth;
     var height = screen.scrollHeight;
@@ -207,7 +207,10 @@
   window.addEventListener('resize', fit);
   fit();
 
-  playAgain.addEventListener('click', start);
+  playAgain.addEventListener('click', function () {
+    showView(false);
+    start();
+  });
   consoleBox.addEventListener('pointerdown', function () { consoleBox.focus({ preventScroll: true }); });
 
   // --- History (kept in the browser's storage) ---
@@ -232,15 +235,26 @@
     historyReport.textContent = text(module, module._kippfeld_history_report());
     historyMessages.textContent = (extra || '') +
         text(module, module._kippfeld_history_problems());
-    historyView.hidden = false;
+    showView(true);
+  }
+
+  // The history takes the console's place; the game waits meanwhile.
+  var keysBar = document.getElementById('keys');
+  function showView(history) {
+    historyView.hidden = !history;
+    consoleBox.hidden = history;
+    keysBar.hidden = history;
+    if (!history) {
+      fit();
+      consoleBox.focus();
+    }
   }
 
   document.getElementById('show-history').addEventListener('click', function () {
-    if (historyView.hidden) showHistory(); else historyView.hidden = true;
+    if (historyView.hidden) showHistory(); else showView(false);
   });
   document.getElementById('close-history').addEventListener('click', function () {
-    historyView.hidden = true;
-    consoleBox.focus();
+    showView(false);
   });
 
   document.getElementById('save-history').addEventListener('click', function () {
