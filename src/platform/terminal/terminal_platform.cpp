@@ -189,6 +189,14 @@ void TerminalPlatform::SetTextAttribute(std::uint8_t attribute) {
   textAttribute_ = attribute;
 }
 
+bool TerminalPlatform::ReadCells(int x, int y, Cell* cells, int count) {
+  if (x < 0 || y < 0 || count < 0 || y >= buffer_.Height() || x + count > buffer_.Width()) {
+    return false;
+  }
+  for (int i = 0; i < count; ++i) cells[i] = buffer_.At(x + i, y);
+  return true;
+}
+
 // Processed output and wrapping concern stream output; the cells never go
 // through the terminal's stream rules.
 void TerminalPlatform::SetOutputMode(std::uint32_t mode) {
