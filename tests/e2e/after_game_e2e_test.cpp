@@ -108,6 +108,19 @@ TEST(AfterGameE2E, AsciiLocaleGetsTheStandIns) {
   EXPECT_EQ(RowStartingWith(*s, "Test kept"), 0);
 }
 
+// A terminal without an alternate screen keeps the game's picture, table
+// and all: it is not printed a second time.
+TEST(AfterGameE2E, TerminalWithoutAnAlternateScreenKeepsTheOneTable) {
+  SessionOptions options;
+  options.term = "vt100";
+  std::unique_ptr<PtySession> s = StartGame(options);
+  ASSERT_TRUE(PlayTask1ToTheTable(*s));
+  ASSERT_TRUE(EndFromResults(*s));
+  int heading = RowStartingWith(*s, "    \u00dcbung ");
+  ASSERT_GT(heading, 0) << Dump(*s);
+  EXPECT_EQ(RowStartingWith(*s, "    \u00dcbung ", heading + 1), 0) << Dump(*s);
+}
+
 // An end by a signal, during the table or before it, prints nothing.
 TEST(AfterGameE2E, NothingAfterAnEndBySignal) {
   for (int signalNumber : {SIGTERM, SIGHUP}) {

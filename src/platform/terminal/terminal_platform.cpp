@@ -190,6 +190,9 @@ void TerminalPlatform::SetTextAttribute(std::uint8_t attribute) {
 }
 
 bool TerminalPlatform::ReadCells(int x, int y, Cell* cells, int count) {
+  // Without an alternate screen (TERM=vt100) the game's picture stays in
+  // the terminal at the end, and the cells need never be printed again.
+  if (screen_.TakeString().empty()) return false;
   if (x < 0 || y < 0 || count < 0 || y >= buffer_.Height() || x + count > buffer_.Width()) {
     return false;
   }
