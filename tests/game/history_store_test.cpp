@@ -115,7 +115,7 @@ TEST_F(HistoryRecording, TestEndedByEscapeIsKeptBeforeTheFinalWait) {
   EXPECT_EQ(store.file.substr(0, HistoryHeader().size()), HistoryHeader());
   std::vector<TestRecord> records = Records();
   ASSERT_EQ(records.size(), 1u);
-  // P was taken by the poll after 62.0 s, not when task 1's clock started.
+  // Stamped when P was taken, 62.0 s in: the time task 1's clock started.
   EXPECT_EQ(records[0].started, "2025-03-14T12:01:02+01:00");
   EXPECT_EQ(records[0].tasks, 1);
   // Task 1 is timed from P: the minute of practice before it is no part of
