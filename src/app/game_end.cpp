@@ -1,5 +1,6 @@
 #include "app/game_end.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
