@@ -6,6 +6,7 @@
 
 #include "app/command_line.h"
 #include "app/file_history_store.h"
+#include "app/game_end.h"
 #include "app/history_report.h"
 #include "console/startup.h"
 #include "game/flow.h"
@@ -34,8 +35,17 @@ std::optional<app::FileHistoryStore> theStore;
 game::GameReport theReport;
 
 // Runs once the console is given back, so that it is read after the game
-// rather than inside its screen: why the test was not recorded.
+// rather than inside its screen: after a game ended by its final input, the
+// table and the line saying the test was kept; why a test was not recorded.
+// An end by a signal never comes here, and a terminal that went away leaves
+// no table.
 void TellGameReport() {
+  std::string after = app::AfterGameText(theReport, theStore ? &*theStore : nullptr,
+                                         platform::StreamTakesUtf8(stdout));
+  if (!after.empty()) {
+    std::fputs(after.c_str(), stdout);
+    std::fflush(stdout);
+  }
   const std::string& failure = theReport.historyFailure;
   if (failure.empty()) return;
   bool utf8 = platform::StreamTakesUtf8(stderr);

@@ -125,8 +125,9 @@ void CheckForMove(GameSession& session) {
 }
 
 void StartTest(GameSession& session) {
-  // The cursor stays, and so does taskStart: task 1's time runs from the
-  // end of the introduction and includes the practice.
+  // The cursor stays. Task 1 is timed from P: the practice before it is no
+  // part of the test.
+  session.taskStart = static_cast<float>(ClockReading());
   session.testRunning = 1;
   session.moveTotal = 0;
   ClearBoard(session.board);
@@ -231,8 +232,8 @@ void RunGame() {
   DrawIntroduction();
   console::CheckError();
   // Whatever ends this wait, ESC and P included, only leaves the introduction.
+  // Practice is not timed: the clock is first read when P starts the test.
   WaitForInput(session, false);
-  session.taskStart = static_cast<float>(ClockReading());
   PlayingLoop(session);
 }
 

@@ -112,8 +112,9 @@ std::string OpenHistoryToAppend(const std::string& path, AppendingFile& file) {
   file = AppendingFile{};
   if (std::string reason = MakeFolders(path); !reason.empty()) return reason;
   // Read access only to look at the last byte; a file the user may append
-  // to but not read is still appended to. O_NONBLOCK: a FIFO with no reader
-  // fails at once instead of holding the game; it is refused below anyway.
+  // to but not read is still appended to. O_NONBLOCK: the open of a FIFO
+  // never waits for its other side; it is refused below like any other
+  // file that is not a regular one.
   constexpr int kFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   int fd = open(path.c_str(), O_RDWR | kFlags, 0666);
   file.readable = fd >= 0;
