@@ -33,12 +33,13 @@ std::string FileHistoryStore::Append(std::string_view header, std::string_view r
   return platform::AppendToHistoryFile(path_, header, record);
 }
 
-game::HistoryRead FileHistoryStore::Read(std::string& content, std::string& reason) {
+game::HistoryRead FileHistoryStore::Read(const std::function<void(std::string_view)>& take,
+                                         std::string& reason) {
   if (path_.empty()) {
     reason = noPathReason_;
     return game::HistoryRead::kFailed;
   }
-  switch (platform::ReadHistoryFile(path_, content, reason)) {
+  switch (platform::ReadHistoryFile(path_, take, reason)) {
     case platform::HistoryFileRead::kRead:
       return game::HistoryRead::kRead;
     case platform::HistoryFileRead::kMissing:

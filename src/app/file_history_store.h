@@ -3,6 +3,7 @@
 // `kippfeld --history` prints.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,8 @@ class FileHistoryStore : public game::HistoryStore {
   std::string Place() override { return path_; }
   std::string LocalDateTime() override;
   std::string Append(std::string_view header, std::string_view record) override;
-  game::HistoryRead Read(std::string& content, std::string& reason) override;
+  game::HistoryRead Read(const std::function<void(std::string_view)>& take,
+                         std::string& reason) override;
 
  private:
   std::string noPathReason_;

@@ -3,6 +3,7 @@
 // tests install one in memory, so they stay on the memory console.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,9 +24,12 @@ class HistoryStore {
   // new the header goes first, in the same write. Empty when the record is
   // kept, else why not.
   virtual std::string Append(std::string_view header, std::string_view record) = 0;
-  // The whole file; kMissing when there is none yet, kFailed with the reason
-  // when it cannot be read.
-  virtual HistoryRead Read(std::string& content, std::string& reason) = 0;
+  // The file piece by piece, in order, to `take`, so that a history of any
+  // length is read in little memory; kMissing when there is none yet,
+  // kFailed with the reason when it cannot be read (pieces already taken
+  // are then to be thrown away).
+  virtual HistoryRead Read(const std::function<void(std::string_view)>& take,
+                           std::string& reason) = 0;
 };
 
 // The store the game records in; with none (as at the start) nothing is

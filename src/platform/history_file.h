@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -30,9 +31,12 @@ std::string AppendToHistoryFile(const std::string& path, std::string_view header
 
 enum class HistoryFileRead { kRead, kMissing, kFailed };
 
-// The whole file into content; kMissing when it does not exist, kFailed with
-// the reason when it cannot be read (or is far too long to be a history).
-HistoryFileRead ReadHistoryFile(const std::string& path, std::string& content, std::string& reason);
+// The file piece by piece, in order, to `take`; kMissing when it does not
+// exist, kFailed with the reason when it cannot be read (or is far too long
+// to be a history).
+HistoryFileRead ReadHistoryFile(const std::string& path,
+                                const std::function<void(std::string_view)>& take,
+                                std::string& reason);
 
 // True when text written to the stream may be UTF-8.
 bool StreamTakesUtf8(std::FILE* stream);

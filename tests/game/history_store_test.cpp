@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "game/history.h"
@@ -38,8 +40,8 @@ class MemoryHistoryStore : public HistoryStore {
     file.append(record);
     return {};
   }
-  HistoryRead Read(std::string& content, std::string&) override {
-    content = file;
+  HistoryRead Read(const std::function<void(std::string_view)>& take, std::string&) override {
+    take(file);
     return HistoryRead::kRead;
   }
 

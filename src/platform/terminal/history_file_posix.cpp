@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -154,9 +155,9 @@ std::string AppendToHistoryFile(const std::string& path, std::string_view header
   return reason;
 }
 
-HistoryFileRead ReadHistoryFile(const std::string& path, std::string& content,
+HistoryFileRead ReadHistoryFile(const std::string& path,
+                                const std::function<void(std::string_view)>& take,
                                 std::string& reason) {
-  content.clear();
   reason.clear();
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
@@ -165,6 +166,7 @@ HistoryFileRead ReadHistoryFile(const std::string& path, std::string& content,
     return HistoryFileRead::kFailed;
   }
   char buffer[65536];
+  off_t total = 0;
   for (;;) {
     ssize_t count = read(fd, buffer, sizeof buffer);
     if (count < 0 && errno == EINTR) continue;
@@ -173,16 +175,15 @@ HistoryFileRead ReadHistoryFile(const std::string& path, std::string& content,
       break;
     }
     if (count == 0) break;
-    content.append(buffer, static_cast<std::size_t>(count));
-    if (static_cast<off_t>(content.size()) > kLongestHistory) {
+    total += count;
+    if (total > kLongestHistory) {
       reason = "it is longer than 64 MiB, far too long for a history";
       break;
     }
+    take(std::string_view(buffer, static_cast<std::size_t>(count)));
   }
   close(fd);
-  if (reason.empty()) return HistoryFileRead::kRead;
-  content.clear();
-  return HistoryFileRead::kFailed;
+  return reason.empty() ? HistoryFileRead::kRead : HistoryFileRead::kFailed;
 }
 
 bool StreamTakesUtf8(std::FILE*) {

@@ -15,6 +15,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -222,9 +223,9 @@ std::string AppendToHistoryFile(const std::string& path, std::string_view header
   return reason;
 }
 
-HistoryFileRead ReadHistoryFile(const std::string& path, std::string& content,
+HistoryFileRead ReadHistoryFile(const std::string& path,
+                                const std::function<void(std::string_view)>& take,
                                 std::string& reason) {
-  content.clear();
   reason.clear();
   HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -241,6 +242,7 @@ HistoryFileRead ReadHistoryFile(const std::string& path, std::string& content,
     return HistoryFileRead::kFailed;
   }
   char buffer[65536];
+  std::size_t total = 0;
   for (;;) {
     DWORD count = 0;
     if (!ReadFile(file, buffer, sizeof buffer, &count, nullptr)) {
@@ -248,16 +250,15 @@ HistoryFileRead ReadHistoryFile(const std::string& path, std::string& content,
       break;
     }
     if (count == 0) break;
-    content.append(buffer, count);
-    if (content.size() > kLongestHistory) {
+    total += count;
+    if (total > kLongestHistory) {
       reason = "it is longer than 64 MiB, far too long for a history";
       break;
     }
+    take(std::string_view(buffer, count));
   }
   CloseHandle(file);
-  if (reason.empty()) return HistoryFileRead::kRead;
-  content.clear();
-  return HistoryFileRead::kFailed;
+  return reason.empty() ? HistoryFileRead::kRead : HistoryFileRead::kFailed;
 }
 
 bool StreamTakesUtf8(std::FILE* stream) {

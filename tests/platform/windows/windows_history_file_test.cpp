@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -85,14 +86,14 @@ TEST(WindowsHistoryFile, AppendsFromTwoWritersAtOnceStayWhole) {
 TEST(WindowsHistoryFile, ReadMissingFolderAndContent) {
   TemporaryFolder folder;
   std::string content;
+  auto take = [&](std::string_view piece) { content.append(piece); };
   std::string reason;
-  EXPECT_EQ(ReadHistoryFile(folder.path() + "\\none\\history.tsv", content, reason),
+  EXPECT_EQ(ReadHistoryFile(folder.path() + "\\none\\history.tsv", take, reason),
             HistoryFileRead::kMissing);
-  EXPECT_EQ(ReadHistoryFile(folder.path(), content, reason), HistoryFileRead::kFailed);
+  EXPECT_EQ(ReadHistoryFile(folder.path(), take, reason), HistoryFileRead::kFailed);
   EXPECT_EQ(reason, test::kIsAFolder);
   Write(folder.path() + "\\history.tsv", "a\r\nb\n");
-  EXPECT_EQ(ReadHistoryFile(folder.path() + "\\history.tsv", content, reason),
-            HistoryFileRead::kRead);
+  EXPECT_EQ(ReadHistoryFile(folder.path() + "\\history.tsv", take, reason), HistoryFileRead::kRead);
   EXPECT_EQ(content, "a\r\nb\n");
 }
 
