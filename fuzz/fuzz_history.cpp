@@ -12,7 +12,9 @@
 //    column ranges and sums the reader promises), and written out again it
 //    reads back as the same record and the same line;
 //  - every skipped line is named by a line number within the content, in
-//    the order of the file, at most one message a line.
+//    the order of the file, at most one message a line; the report names
+//    the first 20 and counts the rest in one line;
+//  - the content read in pieces gives the same records and problems.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -104,7 +106,9 @@ std::vector<std::string_view> Lines(std::string_view text) {
 void CheckReport(const app::HistoryReport& report, const game::History& history, bool utf8) {
   CheckShown(report.out, utf8, true);
   Check(!report.out.empty() && report.out.back() == '\n');
-  Check(report.errors.size() == history.problems.size());
+  // The first skipped lines are named, the rest counted in one more line.
+  const std::size_t named = std::min(history.problems.size(), app::kNamedProblems);
+  Check(report.errors.size() == named + (history.problems.size() > named ? 1 : 0));
   for (const std::string& error : report.errors) CheckShown(error, utf8, false);
 
   const std::vector<std::string_view> lines = Lines(report.out);
@@ -179,15 +183,35 @@ void CheckProblems(const game::History& history, std::string_view content) {
     previous = problem.line;
     Check(!problem.reason.empty());
     for (char c : problem.reason) Check(c >= 0x20 && c < 0x7F);
+    for (char c : problem.kind) Check(c >= 0x20 && c < 0x7F);
   }
 }
 
 }  // namespace
 
+// The content in pieces cut wherever the input's first byte says reads as
+// the whole of it did.
+void CheckPieces(const game::History& history, std::string_view content) {
+  const std::size_t step = content.empty() ? 1 : 1 + static_cast<unsigned char>(content[0]) % 64;
+  std::size_t records = 0;
+  std::vector<game::HistoryProblem> problems;
+  game::HistoryReader reader([&](const game::TestRecord&) { ++records; },
+                             [&](const game::HistoryProblem& p) { problems.push_back(p); });
+  for (std::size_t at = 0; at < content.size(); at += step) reader.Read(content.substr(at, step));
+  reader.Finish();
+  Check(records == history.records.size());
+  Check(problems.size() == history.problems.size());
+  for (std::size_t i = 0; i < problems.size(); ++i) {
+    Check(problems[i].line == history.problems[i].line);
+    Check(problems[i].reason == history.problems[i].reason);
+  }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view content(reinterpret_cast<const char*>(data), size);
   const game::History history = game::ParseHistory(content);
   CheckProblems(history, content);
+  CheckPieces(history, content);
   for (const game::TestRecord& record : history.records) {
     CheckRecord(record);
     CheckRoundTrip(record);
