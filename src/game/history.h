@@ -95,7 +95,7 @@ class HistoryReader {
   std::string header_;
   std::string pending_;  // the start of a line whose end has not come yet
   bool overlong_ = false;
-  long long number_ = 0;  // of the line being read
+  long long number_ = 0;  // lines ended so far
 };
 
 struct History {
