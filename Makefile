@@ -80,8 +80,9 @@ fuzz:
 	done
 
 # The figures of BENCHMARKS.md, in Release: the Google Benchmark programs,
-# then the real binary's cost in a pty. BENCH_BEFORE=path/to/kippfeld
-# measures an older build in the same run and lists the two side by side.
+# then the real binary's cost in a pty and its time and memory reading long
+# histories. BENCH_BEFORE=path/to/kippfeld measures an older build in the
+# same run and lists the two side by side (in the pty).
 BENCH_BEFORE ?=
 bench:
 	@scripts/bootstrap bench
@@ -89,6 +90,7 @@ bench:
 	cmake --build $(BENCH_BUILD) --target kippfeld_bench kippfeld -j $(JOBS)
 	./$(BENCH_BUILD)/bench/kippfeld_bench
 	bench/terminal_cost $(BENCH_BUILD)/src/kippfeld $(if $(BENCH_BEFORE),--before $(BENCH_BEFORE))
+	bench/history_read $(BENCH_BUILD)/src/kippfeld
 
 # valgrind memcheck over whole scripted games (the game flow tests) and the
 # input floods: any error or leak fails.
