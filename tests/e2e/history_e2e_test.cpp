@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -317,6 +318,26 @@ TEST(HistoryE2E, DamagedFileIsReportedLineByLineAndLeftAsItWas) {
 
 // In a terminal the report is plain text too, and the terminal's settings
 // and screen are left alone.
+// A file of nothing but bad lines: standard error gets the first 20 and one
+// line counting the rest, not a line for each, and the report still comes.
+TEST(HistoryE2E, OnlyBadLinesGiveTwentyOneLinesAndTheReport) {
+  TemporaryFolder folder;
+  std::string path = folder.path() + "/history.tsv";
+  std::string content(200'000, '\n');
+  for (int i = 0; i < 1000; ++i) content += "not\ta\trecord\n";
+  test::Write(path, content);
+  CommandResult report = RunKippfeld({"--history"}, {{"KIPPFELD_HISTORY", path}, {"LC_ALL", "C"}});
+  EXPECT_EQ(report.status, 0);
+  EXPECT_EQ(std::count(report.err.begin(), report.err.end(), '\n'), 21)
+      << report.err.substr(0, 500);
+  EXPECT_NE(report.err.find("kippfeld: " + path +
+                            ": skipped 200980 more lines: 199980 an empty line, 1000 the wrong "
+                            "number of columns\n"),
+            std::string::npos)
+      << report.err.substr(0, 500);
+  EXPECT_EQ(report.out, "No tests recorded yet in " + path + ".\n");
+}
+
 TEST(HistoryE2E, HistoryCommandLeavesTheTerminalAlone) {
   TemporaryFolder folder;
   SessionOptions options = WithHistory(folder.path() + "/none.tsv");
