@@ -27,6 +27,7 @@ class MemoryHistoryStore : public HistoryStore {
 
   std::string Place() override { return "/memory/history.tsv"; }
   std::string LocalDateTime() override {
+    if (noDate) return {};
     std::uint64_t seconds = platform_.Now() / 1000;
     char text[32];
     std::snprintf(text, sizeof text, "2025-03-14T12:%02u:%02u+01:00",
@@ -47,6 +48,7 @@ class MemoryHistoryStore : public HistoryStore {
 
   std::string file;
   std::string failWith;
+  bool noDate = false;  // a clock that gives no date and time
   std::vector<std::uint64_t> appendedAt;
 
  private:
@@ -161,6 +163,18 @@ TEST_F(HistoryRecording, FileThatCannotBeWrittenCostsThePlayerNothing) {
   EXPECT_EQ(platform.TextAt(18, 1, 11), "  gesammt :");
   EXPECT_EQ(HistoryFailure(),
             "the test was not recorded in /memory/history.tsv: No space left on device");
+}
+
+// The game never writes a line that --history would skip.
+TEST_F(HistoryRecording, LineTheReaderWouldSkipIsNotWritten) {
+  store.noDate = true;
+  GameScript s(platform);
+  s.At(1000).Key('x').StartTest().Key(kEnterKey).Key(kEscKey).Wait(1000).Key('x');
+  EXPECT_EQ(RunGame(platform).exitCode, 0);
+  EXPECT_TRUE(store.appendedAt.empty());
+  EXPECT_EQ(HistoryFailure(),
+            "the test was not recorded in /memory/history.tsv: started: \"\" is not a date and "
+            "time like 2025-03-14T09:26:53+01:00");
 }
 
 TEST(HistoryRecordingWithoutStore, RecordsNothingAndStampsNothing) {
