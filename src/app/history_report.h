@@ -38,6 +38,9 @@ struct HistoryReport {
 class HistoryReportReader {
  public:
   HistoryReportReader(std::string_view place, const ReportStyle& style);
+  // Its reader hands records and problems back to this very object.
+  HistoryReportReader(const HistoryReportReader&) = delete;
+  HistoryReportReader& operator=(const HistoryReportReader&) = delete;
 
   void Read(std::string_view piece) { reader_.Read(piece); }
   HistoryReport Finish();
