@@ -125,7 +125,9 @@ std::string UsageText() {
          "\n"
          "Keys: the arrow keys, Home, End, PgUp and PgDn select a cell, Enter\n"
          "applies its move, P starts the test, Esc ends the game.\n"
-         "The manual page kippfeld(6) says more.\n";
+         "Mouse: a click on a cell's digit selects the cell, a left double click\n"
+         "there applies its move, a right double click ends the game.\n"
+         "Once installed, the manual page says more: man 6 kippfeld\n";
 }
 
 std::string VersionText() {

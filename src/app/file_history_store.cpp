@@ -1,23 +1,39 @@
 #include "app/file_history_store.h"
 
-#include <cstdio>
+#include <cstdint>
+#include <string>
 
-#include "app/history_report.h"
-#include "game/history.h"
-#include "platform/backend.h"
 #include "platform/history_file.h"
 
 namespace kippfeld::app {
 
 namespace {
 
-// Runs once the terminal is given back: the game still ends with its own
-// status, and the player learns why the test was not kept.
-void ReportHistoryFailure() {
-  const std::string& failure = game::HistoryFailure();
-  if (failure.empty()) return;
-  bool utf8 = platform::StreamTakesUtf8(stderr);
-  std::fprintf(stderr, "kippfeld: %s\n", game::PrintableText(failure, utf8).c_str());
+constexpr const char* kTooLong = "it is longer than 64 MiB, far too long for a history";
+
+// The record at the end of the open file: the header first when the file is
+// new, a line end first when its last line was cut short.
+std::string AppendRecord(platform::AppendingFile& file, std::string_view header,
+                         std::string_view record) {
+  platform::HistoryEnd end;
+  if (std::string reason = platform::ReadHistoryEnd(file, end); !reason.empty()) return reason;
+  std::string text;
+  if (end.size == 0) {
+    text.append(header);
+  } else if (end.last != '\n') {
+    // A crash cut the last record short; this one starts a line of its own.
+    text.push_back('\n');
+  }
+  text.append(record);
+  // A history the reader would refuse is not made: the file stays readable
+  // as it is.
+  if (end.size + text.size() > kLongestHistory) {
+    return "the history is full: it would grow past 64 MiB";
+  }
+  // What does go out of a short write stays as a cut line, which the next
+  // record steps over.
+  if (std::string reason = platform::AppendInOneWrite(file, text); !reason.empty()) return reason;
+  return platform::FlushHistoryFile(file);
 }
 
 }  // namespace
@@ -30,36 +46,37 @@ std::string FileHistoryStore::LocalDateTime() {
 
 std::string FileHistoryStore::Append(std::string_view header, std::string_view record) {
   if (path_.empty()) return noPathReason_;
-  return platform::AppendToHistoryFile(path_, header, record);
+  platform::AppendingFile file;
+  if (std::string reason = platform::OpenHistoryToAppend(path_, file); !reason.empty()) {
+    return reason;
+  }
+  std::string reason = AppendRecord(file, header, record);
+  std::string closing = platform::CloseHistoryFile(file);
+  return reason.empty() ? closing : reason;
 }
 
-game::HistoryRead FileHistoryStore::Read(const std::function<void(std::string_view)>& take,
-                                         std::string& reason) {
+platform::HistoryRead FileHistoryStore::Read(const std::function<bool(std::string_view)>& take,
+                                             std::string& reason) {
+  reason.clear();
   if (path_.empty()) {
     reason = noPathReason_;
-    return game::HistoryRead::kFailed;
+    return platform::HistoryRead::kFailed;
   }
-  switch (platform::ReadHistoryFile(path_, take, reason)) {
-    case platform::HistoryFileRead::kRead:
-      return game::HistoryRead::kRead;
-    case platform::HistoryFileRead::kMissing:
-      return game::HistoryRead::kMissing;
-    case platform::HistoryFileRead::kFailed:
-      break;
+  std::uint64_t total = 0;
+  bool tooLong = false;
+  platform::HistoryRead read = platform::ReadHistoryFile(
+      path_,
+      [&](std::string_view piece) {
+        total += piece.size();
+        tooLong = total > kLongestHistory;
+        return !tooLong && take(piece);
+      },
+      reason);
+  if (read == platform::HistoryRead::kRead && tooLong) {
+    reason = kTooLong;
+    return platform::HistoryRead::kFailed;
   }
-  return game::HistoryRead::kFailed;
-}
-
-void KeepHistory() {
-  // Made before the action is registered, so it outlives the action.
-  static FileHistoryStore store;
-  game::SetHistoryStore(&store);
-  platform::AtProcessEnd(&ReportHistoryFailure);
-}
-
-int ShowHistory() {
-  FileHistoryStore store;
-  return RunHistoryCommand(store, {platform::StreamTakesUtf8(stdout)}, stdout, stderr);
+  return read;
 }
 
 }  // namespace kippfeld::app

@@ -1,38 +1,37 @@
-// The game's history store on the real file, and the two ways the program
-// uses it: keeping every test the player takes, and the report that
-// `kippfeld --history` prints.
+// The training history on the real file, as the game keeps every test the
+// player takes in it and `kippfeld --history` reads it. The rules of the
+// file are kept here, once for every platform: the header only in a new
+// file, a record on a line of its own after a last line a crash cut short,
+// and the size no history grows past. The platform only opens, locks, looks
+// at the end, appends in one write, flushes and reads.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "app/history_source.h"
 #include "game/history_store.h"
+#include "platform/history_file.h"
 
 namespace kippfeld::app {
 
-class FileHistoryStore : public game::HistoryStore {
+class FileHistoryStore : public game::HistoryStore, public HistorySource {
  public:
+  // The file the environment names (see platform::HistoryFilePath).
   FileHistoryStore();
+  explicit FileHistoryStore(std::string path) : path_(std::move(path)) {}
 
   std::string Place() override { return path_; }
   std::string LocalDateTime() override;
   std::string Append(std::string_view header, std::string_view record) override;
-  game::HistoryRead Read(const std::function<void(std::string_view)>& take,
-                         std::string& reason) override;
+  platform::HistoryRead Read(const std::function<bool(std::string_view)>& take,
+                             std::string& reason) override;
 
  private:
   std::string noPathReason_;
   std::string path_;
 };
-
-// Has every test the player takes recorded in the history file; a record
-// that cannot be kept is said on standard error once the terminal is given
-// back.
-void KeepHistory();
-
-// The report on standard output; the terminal's modes are never touched.
-// The exit status: 0, or 1 when the file cannot be read.
-int ShowHistory();
 
 }  // namespace kippfeld::app

@@ -212,13 +212,18 @@ HistoryReport ReportHistory(std::string_view place, std::string_view content,
   return reader.Finish();
 }
 
-int RunHistoryCommand(HistoryStore& store, const ReportStyle& style, std::FILE* out,
+int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE* out,
                       std::FILE* err) {
-  std::string place = store.Place();
+  std::string place = source.Place();
   HistoryReportReader reader(place, style);
   std::string reason;
-  HistoryRead read = store.Read([&](std::string_view piece) { reader.Read(piece); }, reason);
-  if (read == HistoryRead::kFailed) {
+  platform::HistoryRead read = source.Read(
+      [&reader](std::string_view piece) {
+        reader.Read(piece);
+        return true;
+      },
+      reason);
+  if (read == platform::HistoryRead::kFailed) {
     std::string where;
     if (!place.empty()) where.append(" ").append(PrintableText(place, style.utf8));
     std::fprintf(err, "kippfeld: cannot read the history%s: %s\n", where.c_str(),

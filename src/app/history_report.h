@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "app/history_figures.h"
+#include "app/history_source.h"
 #include "game/history.h"
-#include "game/history_store.h"
 
 namespace kippfeld::app {
 
@@ -60,10 +60,10 @@ class HistoryReportReader {
 HistoryReport ReportHistory(std::string_view place, std::string_view content,
                             const ReportStyle& style);
 
-// Reads the store's file and prints its report. Returns the exit status: 0,
+// Reads the source's file and prints its report. Returns the exit status: 0,
 // also when there is no history yet or lines had to be skipped; 1 when the
 // file cannot be read at all or the report cannot be written.
-int RunHistoryCommand(game::HistoryStore& store, const ReportStyle& style, std::FILE* out,
+int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE* out,
                       std::FILE* err);
 
 }  // namespace kippfeld::app

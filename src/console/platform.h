@@ -145,6 +145,15 @@ class Platform {
   virtual void SetCursorShape(Handle handle, const CursorShape& shape) = 0;
   // The console's own attribute for output by other means.
   virtual void SetTextAttribute(std::uint8_t attribute) = 0;
+  // Reads count cells of row y from column x, as the buffer holds them;
+  // false (and nothing read) when the console cannot give its cells back or
+  // the cells lie outside the buffer. A backend whose screen stays in front
+  // of the player after the program has ended need not: only the cells of a
+  // screen that goes away are ever asked for.
+  virtual bool ReadCells(int x, int y, Cell* cells, int count) {
+    (void)x, (void)y, (void)cells, (void)count;
+    return false;
+  }
 
   // --- Modes ---
   virtual void SetOutputMode(std::uint32_t mode) = 0;

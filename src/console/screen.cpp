@@ -4,6 +4,10 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "console/numbers.h"
 #include "console/state.h"
@@ -278,6 +282,23 @@ int MouseColumn() {
 
 int MouseRow() {
   return Console().screen.mouseRow;
+}
+
+std::vector<std::string> ScreenRows() {
+  std::vector<std::string> rows;
+  Frame frame;
+  if (!ReadFrame(frame)) return rows;
+  std::vector<platform::Cell> cells(static_cast<std::size_t>(frame.width));
+  for (int y = 0; y < frame.height; ++y) {
+    if (!frame.platform->ReadCells(0, y, cells.data(), frame.width)) return {};
+    std::string row;
+    for (const platform::Cell& cell : cells) row.push_back(static_cast<char>(cell.character));
+    // Byte 0 shows as a blank too.
+    row.erase(row.find_last_not_of(std::string_view(" \0", 2)) + 1);
+    rows.push_back(std::move(row));
+  }
+  while (!rows.empty() && rows.back().empty()) rows.pop_back();
+  return rows;
 }
 
 }  // namespace kippfeld::console

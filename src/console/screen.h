@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kippfeld::console {
 
@@ -23,5 +25,9 @@ void SetTextCursor(std::int32_t value);
 void SetMouseReporting(std::int32_t value);
 int MouseColumn();
 int MouseRow();
+// The characters of every row of the buffer as its cells hold them, each
+// without the blanks at its end, and without the empty rows at the end;
+// nothing when the console cannot give its cells back.
+std::vector<std::string> ScreenRows();
 
 }  // namespace kippfeld::console

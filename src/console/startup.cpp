@@ -69,7 +69,7 @@ std::string CommandTail(std::string_view commandLine) {
 
 }  // namespace
 
-void StartUp(Platform& platform, MainProcedure main) {
+void StartUp(Platform& platform, const MainProcedure& main) {
   // The standard handles are the platform's from the start; the console input
   // device is opened here and closed by EndProgram.
   platform.OpenConsoleInput();

@@ -125,15 +125,16 @@ void CheckForMove(GameSession& session) {
 }
 
 void StartTest(GameSession& session) {
-  // The cursor stays, and so does taskStart: task 1's time runs from the
-  // end of the introduction and includes the practice.
+  // The cursor stays. Task 1 is timed from P: the practice before it is no
+  // part of the test.
+  session.taskStart = static_cast<float>(ClockReading());
   session.testRunning = 1;
   session.moveTotal = 0;
   ClearBoard(session.board);
   ClearBoard(session.boardCopy);
   session.taskMoves[1] = 0;
   session.currentTask = 1;
-  session.testStarted = TestStartStamp();
+  session.testStarted = TestStartStamp(session);
 }
 
 // Acts on the input the last wait left; the first rule that applies decides.
@@ -231,8 +232,8 @@ void RunGame() {
   DrawIntroduction();
   console::CheckError();
   // Whatever ends this wait, ESC and P included, only leaves the introduction.
+  // Practice is not timed: the clock is first read when P starts the test.
   WaitForInput(session, false);
-  session.taskStart = static_cast<float>(ClockReading());
   PlayingLoop(session);
 }
 
@@ -283,11 +284,12 @@ long double ClockReading() {
   return console::Floor(10 * console::SecondsSinceMidnight()) / 10;
 }
 
-int GameMain(const console::StartParameters&) {
+int GameMain(const console::StartParameters&, const GameSetting& setting) {
   console::SetErrorHandler(&console::ReportRunTimeError);
   // Every number starts at 0 and the board and cursor at their start values,
   // also when a second game runs in the same process.
   theSession = GameSession{};
+  theSession.setting = setting;
   console::RunWithErrorHandler(&RunGame);
   return 0;
 }

@@ -9,6 +9,7 @@
 #include "console/startup.h"
 #include "game/board.h"
 #include "game/catalogue.h"
+#include "game/history_store.h"
 
 namespace kippfeld::game {
 
@@ -36,17 +37,21 @@ struct GameSession {
   // The local date and time P started the test at, for the history; empty
   // when no history is kept.
   std::string testStarted;
+  // What the program lent the game for this run.
+  GameSetting setting;
 };
 
 // Waits until a key, a button release or a double click arrives and leaves
-// it in session.input; with singlePoll, polls once (after waiting up to
-// 100 ms for something to come).
+// it in session.input, taking each input the moment it comes; with
+// singlePoll, looks once (after waiting up to 100 ms for something to come).
 void WaitForInput(GameSession& session, bool singlePoll);
 
 // Seconds since midnight cut down to tenths.
 long double ClockReading();
 
-// The program's main routine, called by StartUp; it ends the program itself.
-int GameMain(const console::StartParameters& start);
+// The program's main routine, called by StartUp with the start information,
+// which it ignores, and bound by the program to what it lends the game (see
+// GameSetting); it ends the program itself.
+int GameMain(const console::StartParameters& start, const GameSetting& setting);
 
 }  // namespace kippfeld::game

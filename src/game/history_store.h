@@ -1,17 +1,17 @@
-// Where the game keeps its training history: the file system behind a small
-// seam. The executable installs a store on the real file; the game's own
-// tests install one in memory, so they stay on the memory console.
+// Where the game keeps its training history, behind a small seam: the
+// program lends the game a store for the run (on the real file; the game's
+// own tests use one in memory, so they stay on the memory console), and the
+// game leaves behind what the program tells the player once the console is
+// given back.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
-
-#include "game/flow.h"
+#include <vector>
 
 namespace kippfeld::game {
 
-enum class HistoryRead { kRead, kMissing, kFailed };
+struct GameSession;
 
 class HistoryStore {
  public:
@@ -20,33 +20,39 @@ class HistoryStore {
   virtual std::string Place() = 0;
   // The local date and time now, ISO 8601 with the UTC offset.
   virtual std::string LocalDateTime() = 0;
-  // Appends the record in one write and puts it on disk; when the file is
-  // new the header goes first, in the same write. Empty when the record is
-  // kept, else why not.
+  // Keeps the record, a line of its own, and puts it on disk; the header
+  // goes first when the history is new. Empty when the record is kept, else
+  // why not.
   virtual std::string Append(std::string_view header, std::string_view record) = 0;
-  // The file piece by piece, in order, to `take`, so that a history of any
-  // length is read in little memory; kMissing when there is none yet,
-  // kFailed with the reason when it cannot be read (pieces already taken
-  // are then to be thrown away).
-  virtual HistoryRead Read(const std::function<void(std::string_view)>& take,
-                           std::string& reason) = 0;
 };
 
-// The store the game records in; with none (as at the start) nothing is
-// recorded.
-void SetHistoryStore(HistoryStore* store);
+// What a game leaves for the program to tell the player after the end.
+struct GameReport {
+  // Why the test could not be recorded, as one raw line (the program makes
+  // it printable); empty when nothing failed.
+  std::string historyFailure;
+  // The line the test was recorded as, line end included; empty when no
+  // test was recorded.
+  std::string keptRecord;
+  // The results table's rows as they stood on the screen when the final
+  // input ended the game, in code page 850, without trailing blanks or
+  // trailing empty rows. Empty when the game ended any other way, or on a
+  // console that keeps its screen.
+  std::vector<std::string> table;
+};
+
+// What the program lends the game for one run.
+struct GameSetting {
+  HistoryStore* history = nullptr;  // none: no test is recorded
+  GameReport* report = nullptr;     // none: nothing is left behind
+};
 
 // The stamp for the test that P is starting now: the store's local date and
 // time, empty without a store.
-std::string TestStartStamp();
+std::string TestStartStamp(const GameSession& session);
 
-// Appends the record of the session's test, when a test was started. A
-// failure costs the player nothing: it is only kept for HistoryFailure.
+// Records the session's test, when a test was started. A failure costs the
+// player nothing: it is only left in the report.
 void RecordTest(const GameSession& session);
-
-// Why the last record could not be kept, as one line for standard error
-// once the terminal is given back (raw: the caller makes it printable);
-// empty when nothing failed.
-const std::string& HistoryFailure();
 
 }  // namespace kippfeld::game

@@ -111,11 +111,19 @@ void ShowResults(GameSession& session) {
   console::NewLine();
   console::CheckError();
 
+  // On the player's screen first: a console that shows its buffer only when
+  // the program waits shows it now. Only then is the test recorded, so that
+  // a slow disk or a lock held by another game never keeps the table away.
+  console::Pause(0);
   // Kept before the final wait, so that a hang-up or a closed window while
   // the table is shown loses nothing.
   RecordTest(session);
   IgnoreEarlyInput();
   WaitForInput(session, false);
+  // The table as it stands now, for the program to print once the console
+  // is given back: a terminal's alternate screen takes it away at the end.
+  // An end by a signal or a closed terminal never gets here.
+  if (GameReport* report = session.setting.report) report->table = console::ScreenRows();
   console::EndProgram(0);
 }
 

@@ -103,6 +103,9 @@ TEST(UsageTextTest, NamesEveryOptionAndTheRules) {
   EXPECT_NE(usage.find("--help wins over everything"), std::string::npos);
   EXPECT_NE(usage.find("--version wins over --history"), std::string::npos);
   EXPECT_NE(usage.find("after --"), std::string::npos);
+  // The mouse too, and where the manual page is once the game is installed.
+  EXPECT_NE(usage.find("double click"), std::string::npos);
+  EXPECT_NE(usage.find("man 6 kippfeld"), std::string::npos);
   EXPECT_EQ(usage.back(), '\n');
 }
 

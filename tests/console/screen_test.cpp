@@ -84,7 +84,7 @@ TEST_F(ScreenTest, FillingTheBottomRowDefersTheScrollToTheNextOutput) {
   EXPECT_FALSE(Console().screen.pendingScroll);
   EXPECT_EQ(platform.TextAt(1, 1, 1), "b");
   EXPECT_EQ(platform.TextAt(24, 77, 4), "WXYZ");
-  EXPECT_EQ(platform.RowText(24), "N" + std::string(79, ' '));
+  EXPECT_EQ(platform.RowText(24), std::string(1, 'N').append(79, ' '));
   // The fresh row is blank in the colours current when it scrolled in.
   EXPECT_EQ(platform.CellAt(79, 24).attribute, kGreyOnBlue);
   EXPECT_EQ(Position(), std::make_pair(25, 2));
@@ -210,6 +210,30 @@ TEST_F(ScreenTest, SetColourFillOutside1ToTheWindowSizeRecoloursNothing) {
 }
 
 // A console whose visible window is only ten rows of its 25-row buffer.
+// --- Reading the screen back ---
+
+// A console that cannot give its cells back.
+class WriteOnlyPlatform : public MemoryPlatform {
+ public:
+  bool ReadCells(int, int, Cell*, int) override { return false; }
+};
+
+TEST_F(ScreenTest, ScreenRowsCutTheBlanksAtTheEndOfEachRowAndTheEmptyRowsBelow) {
+  EXPECT_TRUE(ScreenRows().empty());
+  MoveTo(2, 3);
+  WriteText("ab  ");
+  MoveTo(4, 80);
+  WriteText("z");
+  MoveTo(5, 1);
+  WriteText(std::string("\x9A\0 ", 3));
+  EXPECT_EQ(ScreenRows(),
+            (std::vector<std::string>{"", "  ab", "", std::string(79, ' ').append("z"), "\x9A"}));
+  WriteOnlyPlatform writeOnly;
+  ResetConsole(writeOnly);
+  WriteText("x");
+  EXPECT_TRUE(ScreenRows().empty());
+}
+
 class ScrollBackPlatform : public MemoryPlatform {
  public:
   bool GetBufferInfo(platform::BufferInfo& info) override {

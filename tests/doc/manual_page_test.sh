@@ -18,7 +18,8 @@ fi
 text=$(LC_ALL=C.UTF-8 "$groff" -Tutf8 -man -rLL=1000n -P-cbou "$page")
 missing=0
 for expected in "kippfeld $version" "Übungsmodus" "-h, --help" "-V, --version" \
-  "--history" "--no-history" "BUGS" "101 / 000 / 001" "any key or click ends"; do
+  "--history" "--no-history" "BUGS" "101 / 000 / 001" "any key or click ends" \
+  "Task 1 is timed from P" "the table is printed on standard output"; do
   case "$text" in
     *"$expected"*) ;;
     *)

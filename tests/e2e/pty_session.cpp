@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -154,6 +155,10 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
   fcntl(master_, F_SETFD, FD_CLOEXEC);
   fcntl(slave_, F_SETFD, FD_CLOEXEC);
   tcgetattr(slave_, &startSettings_);
+  std::string folder = (std::filesystem::temp_directory_path() / "kippfeld-e2e-XXXXXX").string();
+  if (mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  historyFolder_ = folder;
+  std::string history = HistoryPath();
 
   vterm_ = vterm_new(rows_, columns_);
   vterm_set_utf8(vterm_, 1);
@@ -190,9 +195,9 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
     putenv(term.data());
     setenv("LANG", options.locale.c_str(), 1);
     setenv("LC_ALL", options.locale.c_str(), 1);
-    // A test's games never go into the history of whoever runs the tests;
-    // the history's own tests name a file of their own.
-    setenv("KIPPFELD_HISTORY", "/dev/null", 1);
+    // A test's games never go into the history of whoever runs the tests:
+    // each session has a file of its own, removed with the session.
+    setenv("KIPPFELD_HISTORY", history.c_str(), 1);
     for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
     // The crash tests end the program by SIGSEGV and SIGABRT: no core files.
     rlimit noCore{0, 0};
@@ -233,6 +238,12 @@ PtySession::~PtySession() {
   if (outputPipe_ >= 0) close(outputPipe_);
   if (errorPipe_ >= 0) close(errorPipe_);
   if (vterm_ != nullptr) vterm_free(vterm_);
+  std::error_code ignored;
+  std::filesystem::remove_all(historyFolder_, ignored);
+}
+
+std::string PtySession::HistoryPath() const {
+  return historyFolder_ + "/history.tsv";
 }
 
 namespace {

@@ -125,6 +125,9 @@ class PtySession {
   // the program has ended, this shows the pen the terminal was left with.
   void Emulate(std::string_view bytes);
   pid_t Pid() const { return jobPid_ > 0 ? jobPid_ : pid_; }
+  // The history file the program keeps its tests in, unless the options
+  // name another; it and its folder go with the session.
+  std::string HistoryPath() const;
 
  private:
   // Reads what is there within waitMs; false when the program's side of the
@@ -153,6 +156,7 @@ class PtySession {
   // The read ends of the pipes, with outputToPipes.
   int outputPipe_ = -1;
   int errorPipe_ = -1;
+  std::string historyFolder_;
 };
 
 // Equal in every field a program could have changed and failed to restore.

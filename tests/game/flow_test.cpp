@@ -145,11 +145,12 @@ void PlayWholeGame(Via via) {
   const TaskCatalogue& c = s.catalogue();
   s.At(1000).Key('x');
   s.Apply(1, via);  // one practice move
-  s.StartTest();
+  // Task 1 is timed from P, on a whole second so that its time is exact.
+  std::uint64_t start = (s.time() + 999) / 1000 * 1000;
+  s.At(start).StartTest();
 
   std::vector<int> moves(13), seconds(13);
   std::vector<std::shared_ptr<Snapshot>> ok(13), next(13);
-  std::uint64_t start = 1000;
   int moveTotal = 0;
   for (int k = 1; k <= 12; ++k) {
     moves[k] = static_cast<int>(SolvingMoves(s.board(), Entry(s, k)).size());
@@ -235,7 +236,7 @@ TEST(GameFlow, EscapeMidTestListsOnlyTheCompletedTasks) {
   MemoryPlatform platform;
   GameScript s(platform);
   const TaskCatalogue& c = s.catalogue();
-  s.At(1000).Key('x').StartTest();
+  s.At(1000).Key('x').At(2000).StartTest();
   int moves1 = static_cast<int>(SolvingMoves(0, Entry(s, 1)).size());
   std::uint64_t done1 = s.SolveTask(1, Via::kKeys);
   int moves2 = static_cast<int>(SolvingMoves(s.board(), Entry(s, 2)).size());
@@ -243,7 +244,7 @@ TEST(GameFlow, EscapeMidTestListsOnlyTheCompletedTasks) {
   s.Key(kEnterKey).Key(kEscKey).Wait(1000).Key('x');
   EXPECT_EQ(RunGame(platform).exitCode, 0);
 
-  int t1 = static_cast<int>((done1 - 1000) / 1000);
+  int t1 = static_cast<int>((done1 - 2000) / 1000);
   int t2 = static_cast<int>((done2 - done1 - kOkPause) / 1000);
   EXPECT_EQ(platform.TextAt(5, 1, 51), ResultsLine(c, 1, std::to_string(t1), moves1));
   EXPECT_EQ(platform.TextAt(6, 1, 51), ResultsLine(c, 2, std::to_string(t2), moves2));
@@ -368,17 +369,17 @@ TEST(GameFlow, CursorStepsStopAtEveryEdge) {
 }
 
 TEST(GameFlow, ListedTimeIsOneTenthShortLateInTheDay) {
-  // The introduction is left at 86000.1 s. As a float that start reads
+  // P starts the test at 86000.1 s. As a float that start reads
   // 86000.1015625, so a task completed at 86010.1 s lasts 9.998 s and is
   // listed as 9.9 instead of 10.
   MemoryPlatform platform;
-  platform.SetStartTime(TimeOfDay{23, 53, 19, 900});
+  platform.SetStartTime(TimeOfDay{23, 53, 19, 600});
   GameScript s(platform);
   s.At(200).Key('x').At(500).StartTest().At(1000);
   for (int cell : {2, 4, 5, 6}) s.Apply(cell, Via::kKeys);
   s.SelectByKeys(8);
-  ASSERT_LT(s.time(), 10200u);
-  s.At(10200).Apply(8, Via::kKeys);
+  ASSERT_LT(s.time(), 10500u);
+  s.At(10500).Apply(8, Via::kKeys);
   s.At(13000).Key(kEscKey).Wait(1000).Key('x');
   EXPECT_EQ(RunGame(platform).exitCode, 0);
   EXPECT_EQ(platform.TextAt(5, 1, 51), ResultsLine(s.catalogue(), 1, "9.9", 5));
@@ -388,11 +389,11 @@ TEST(GameFlow, TaskSpanningMidnightKeepsItsRealTime) {
   MemoryPlatform platform;
   platform.SetStartTime(TimeOfDay{23, 59, 50, 0});
   GameScript s(platform);
-  s.At(1000).Key('x').StartTest().At(12000);
+  s.At(1000).Key('x').At(2000).StartTest().At(12000);
   std::uint64_t completed = s.SolveTask(1, Via::kKeys);
   s.Key(kEscKey).Wait(1000).Key('x');
   EXPECT_EQ(RunGame(platform).exitCode, 0);
-  int seconds = static_cast<int>((completed - 1000) / 1000);
+  int seconds = static_cast<int>((completed - 2000) / 1000);
   EXPECT_EQ(platform.TextAt(5, 1, 51), ResultsLine(s.catalogue(), 1, std::to_string(seconds), 5));
   std::string timeLine = TotalTimeLine(0, seconds);
   EXPECT_EQ(platform.TextAt(19, 35, timeLine.size()), timeLine);
@@ -447,12 +448,12 @@ TEST(InstantInput, KeyArrivingMidWaitIsAnsweredWhenItComes) {
 }
 
 TEST(InstantInput, TaskTimeCarriesNoPollDelay) {
-  // Introduction left at 200 ms (clock 43200.2), task 1 completed at
-  // 10 199 ms: 9.999 s, listed 9.9. A wait that looked only every 100 ms
-  // would have found the completing key at 10 200 ms or later and listed 10.
+  // P at 200 ms (clock 43200.2), task 1 completed at 10 199 ms: 9.999 s,
+  // listed 9.9. A wait that looked only every 100 ms would have found the
+  // completing key at 10 200 ms or later and listed 10.
   MemoryPlatform platform;
   GameScript s(platform);
-  s.At(200).Key('x').At(500).StartTest().At(1000);
+  s.At(150).Key('x').At(200).StartTest().At(1000);
   for (int cell : {2, 4, 5, 6}) s.Apply(cell, Via::kKeys);
   s.SelectByKeys(8);
   ASSERT_LT(s.time(), 10199u);

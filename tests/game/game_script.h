@@ -205,12 +205,15 @@ struct GameEnd {
   std::uint64_t atMs = 0;
 };
 
-// Runs a whole game from start-up; the game ends the process, which the
-// memory console turns into ProcessExit.
-inline GameEnd RunGame(MemoryPlatform& platform, std::uint64_t timeLimitMs = 600'000) {
+// Runs a whole game from start-up, with what the program lends it; the game
+// ends the process, which the memory console turns into ProcessExit.
+inline GameEnd RunGame(MemoryPlatform& platform, std::uint64_t timeLimitMs = 600'000,
+                       const GameSetting& setting = {}) {
   platform.SetTimeLimit(timeLimitMs);
   try {
-    console::StartUp(platform, &GameMain);
+    console::StartUp(platform, [&setting](const console::StartParameters& start) {
+      return GameMain(start, setting);
+    });
   } catch (const platform::ProcessExit& exit) {
     return {exit.exitCode, platform.Now()};
   } catch (const platform::VirtualTimeLimit& limit) {

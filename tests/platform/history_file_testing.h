@@ -1,5 +1,5 @@
-// What the tests of the history file share, through the POSIX and the
-// Windows file functions and through the real binary: a temporary folder, a
+// What the tests of the history file share, through the file store on the
+// POSIX and the Windows file functions and through the real binary: a temporary folder, a
 // file's bytes, the checks that hold for the file functions on either
 // system, the places a history cannot be written to, and the check of a
 // file that two writers appended to at the same time.
@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -16,7 +18,8 @@
 #include <system_error>
 #include <vector>
 
-#include "platform/history_file.h"
+#include "app/file_history_store.h"
+#include "game/history.h"
 
 namespace kippfeld::test {
 
@@ -70,20 +73,133 @@ inline void Write(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// Appends a record to the history file at `path`, as a game does; empty
+// when it was kept, else why not.
+inline std::string Append(const std::string& path, const std::string& record) {
+  return app::FileHistoryStore(path).Append(kHeader, record);
+}
+
+// The whole file as the history command reads it; the reason when it cannot.
+inline std::string ReadBack(const std::string& path, platform::HistoryRead expected) {
+  app::FileHistoryStore store(path);
+  std::string content;
+  std::string reason;
+  EXPECT_EQ(app::ReadWhole(store, content, reason), expected) << reason;
+  return expected == platform::HistoryRead::kFailed ? reason : content;
+}
+
 // Two records appended to `path`, in folders not there yet: the folders are
-// made, and the header comes first and only once.
+// made, and the header comes first and only once; the reader reads back
+// what the writer wrote.
 inline void ExpectNewFileWithTheHeaderOnce(const std::string& path) {
-  EXPECT_EQ(platform::AppendToHistoryFile(path, kHeader, "one\t1\n"), "");
-  EXPECT_EQ(platform::AppendToHistoryFile(path, kHeader, "two\t2\n"), "");
+  EXPECT_EQ(Append(path, "one\t1\n"), "");
+  EXPECT_EQ(Append(path, "two\t2\n"), "");
   EXPECT_EQ(Contents(path), "started\ttasks\none\t1\ntwo\t2\n");
+  EXPECT_EQ(ReadBack(path, platform::HistoryRead::kRead), Contents(path));
 }
 
 // A file whose last line a write cut short: the next record goes on a line
 // of its own.
 inline void ExpectCutLastLineMended(const std::string& path) {
   Write(path, "started\ttasks\none\t1\ntw");
-  EXPECT_EQ(platform::AppendToHistoryFile(path, kHeader, "three\t3\n"), "");
+  EXPECT_EQ(Append(path, "three\t3\n"), "");
   EXPECT_EQ(Contents(path), "started\ttasks\none\t1\ntw\nthree\t3\n");
+}
+
+// Records of tests as the game writes them, kept by the file store and read
+// back by the history command's reader: the same records come back.
+inline void ExpectRecordsRoundTrip(const std::string& path) {
+  std::vector<game::TestRecord> records(2);
+  records[0].started = "2025-03-14T09:26:53+01:00";
+  records[0].tasks = 1;
+  records[0].time = 12.2f;
+  records[0].moves = 7;
+  records[0].taskTime[1] = 12.2L;
+  records[0].taskMoves[1] = 5;
+  records[0].taskMoves[2] = 2;
+  records[1].started = "2025-03-15T23:59:59-03:30";
+  records[1].tasks = 12;
+  for (int k = 1; k <= game::kTaskCount; ++k) {
+    records[1].taskTime[k] = k / 10.0L + k;
+    records[1].taskMoves[k] = k;
+    records[1].time = static_cast<float>(records[1].time + records[1].taskTime[k]);
+    records[1].moves += k;
+  }
+  app::FileHistoryStore store(path);
+  for (const game::TestRecord& record : records) {
+    EXPECT_EQ(store.Append(game::HistoryHeader(), game::HistoryLine(record)), "");
+  }
+  game::History history = game::ParseHistory(ReadBack(path, platform::HistoryRead::kRead));
+  EXPECT_TRUE(history.problems.empty());
+  ASSERT_EQ(history.records.size(), records.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(game::HistoryLine(history.records[i]), game::HistoryLine(records[i]));
+  }
+}
+
+// A history at the size the reader still takes is not made longer, and one
+// past it is refused by the reader.
+inline void ExpectSizeCapKept(const std::string& path) {
+  Write(path, "started\ttasks\n");
+  std::filesystem::resize_file(path, app::kLongestHistory - 6);
+  EXPECT_EQ(Append(path, "one\t1\n"), "the history is full: it would grow past 64 MiB");
+  EXPECT_EQ(std::filesystem::file_size(path), app::kLongestHistory - 6);
+  // A record that still fits, with the line end a file of zero bytes lacks.
+  EXPECT_EQ(Append(path, "12\t1\n"), "");
+  EXPECT_EQ(std::filesystem::file_size(path), app::kLongestHistory);
+  EXPECT_EQ(ReadBack(path, platform::HistoryRead::kRead).size(), app::kLongestHistory);
+  std::filesystem::resize_file(path, app::kLongestHistory + 1);
+  EXPECT_EQ(ReadBack(path, platform::HistoryRead::kFailed),
+            "it is longer than 64 MiB, far too long for a history");
+}
+
+// A long history comes in pieces of at most 64 KiB, in order, so that the
+// report never holds the file; a reader that has seen enough stops the
+// read. Past the size cap no byte beyond it reaches the reader.
+inline void ExpectReadInPieces(const std::string& path) {
+  std::string longer;
+  for (int i = 0; longer.size() < 200'000; ++i) longer += std::to_string(i) + "\n";
+  Write(path, longer);
+  app::FileHistoryStore store(path);
+  std::string content;
+  std::size_t pieces = 0;
+  std::size_t largest = 0;
+  std::string reason;
+  EXPECT_EQ(store.Read(
+                [&](std::string_view piece) {
+                  content.append(piece);
+                  ++pieces;
+                  largest = std::max(largest, piece.size());
+                  return true;
+                },
+                reason),
+            platform::HistoryRead::kRead)
+      << reason;
+  EXPECT_EQ(content, longer);
+  EXPECT_GT(pieces, 1u);
+  EXPECT_LE(largest, std::size_t{64} << 10);
+
+  pieces = 0;
+  EXPECT_EQ(store.Read(
+                [&](std::string_view) {
+                  ++pieces;
+                  return false;
+                },
+                reason),
+            platform::HistoryRead::kRead);
+  EXPECT_EQ(pieces, 1u);
+
+  std::filesystem::resize_file(path, app::kLongestHistory + 1);
+  std::uint64_t taken = 0;
+  EXPECT_EQ(store.Read(
+                [&](std::string_view piece) {
+                  taken += piece.size();
+                  return true;
+                },
+                reason),
+            platform::HistoryRead::kFailed);
+  EXPECT_EQ(reason, "it is longer than 64 MiB, far too long for a history");
+  EXPECT_LE(taken, app::kLongestHistory);
 }
 
 struct UnwritablePlace {

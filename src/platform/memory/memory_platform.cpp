@@ -6,7 +6,8 @@
 
 namespace kippfeld::platform {
 
-MemoryPlatform::MemoryPlatform(int width, int height) : buffer_(width, height) {}
+MemoryPlatform::MemoryPlatform(int width, int height)
+    : buffer_(width, height), shown_(width, height) {}
 
 bool MemoryPlatform::GetBufferInfo(BufferInfo& info) {
   info = {Width(), Height(), cursorX_, cursorY_, Width(), Height()};
@@ -52,6 +53,12 @@ void MemoryPlatform::SetTextAttribute(std::uint8_t attribute) {
   textAttribute_ = attribute;
 }
 
+bool MemoryPlatform::ReadCells(int x, int y, Cell* cells, int count) {
+  if (x < 0 || y < 0 || count < 0 || y >= Height() || x + count > Width()) return false;
+  for (int i = 0; i < count; ++i) cells[i] = buffer_.At(x + i, y);
+  return true;
+}
+
 void MemoryPlatform::SetOutputMode(std::uint32_t mode) {
   outputMode_ = mode;
 }
@@ -66,7 +73,10 @@ void MemoryPlatform::SetInputMode(std::uint32_t mode) {
 }
 
 bool MemoryPlatform::PeekInput(InputRecord& record) {
-  if (queue_.empty() || queue_.front().atMs > now_) return false;
+  if (queue_.empty() || queue_.front().atMs > now_) {
+    Show();
+    return false;
+  }
   record = queue_.front().record;
   return true;
 }
@@ -83,12 +93,14 @@ TimeOfDay MemoryPlatform::LocalTime() {
 
 void MemoryPlatform::Sleep(std::uint32_t milliseconds) {
   sleeps_.push_back(milliseconds);
+  Show();
   if (now_ + milliseconds > timeLimit_) throw VirtualTimeLimit{now_};
   Advance(milliseconds);
 }
 
 bool MemoryPlatform::SleepUntilInput(std::uint32_t milliseconds) {
   const std::uint64_t deadline = now_ + milliseconds;
+  if (queue_.empty() || queue_.front().atMs > now_) Show();
   for (;;) {
     // The queue is in time order: the front is the first record to show.
     if (!queue_.empty() && queue_.front().atMs <= now_) return true;
@@ -168,6 +180,13 @@ Cell MemoryPlatform::CellAt(int x, int y) const {
 std::string MemoryPlatform::RowText(int y) const {
   std::string text;
   for (int x = 0; x < Width(); ++x) text += static_cast<char>(CellAt(x, y).character);
+  return text;
+}
+
+std::string MemoryPlatform::ShownRowText(int y) const {
+  std::string text;
+  if (y < 0 || y >= shown_.Height()) return text;
+  for (int x = 0; x < shown_.Width(); ++x) text += static_cast<char>(shown_.At(x, y).character);
   return text;
 }
 

@@ -43,6 +43,7 @@ class MemoryPlatform : public Platform {
   bool GetCursorShape(Handle handle, CursorShape& shape) override;
   void SetCursorShape(Handle handle, const CursorShape& shape) override;
   void SetTextAttribute(std::uint8_t attribute) override;
+  bool ReadCells(int x, int y, Cell* cells, int count) override;
   void SetOutputMode(std::uint32_t mode) override;
   bool GetInputMode(std::uint32_t& mode) override;
   void SetInputMode(std::uint32_t mode) override;
@@ -73,6 +74,11 @@ class MemoryPlatform : public Platform {
   std::string RowText(int y) const;
   // Bytes of a 1-based row from a 1-based column, count cells.
   std::string TextAt(int row, int column, int count) const;
+  // The bytes of row y (0-based) as a console would have shown them so far
+  // that puts its buffer on the screen only when the program waits (a sleep,
+  // or a look that finds no input), as the terminal does; a wait for input
+  // that finds a record already there shows nothing.
+  std::string ShownRowText(int y) const;
   // Foreground colour (attribute & 15) of a 1-based row and column.
   int ForegroundAt(int row, int column) const;
   int CursorX() const { return cursorX_; }
@@ -125,8 +131,10 @@ class MemoryPlatform : public Platform {
     InputRecord record;
   };
   void RunActionsUpTo(std::uint64_t ms);
+  void Show() { shown_ = buffer_; }
 
   CellBuffer buffer_;
+  CellBuffer shown_;
   int cursorX_ = 0;
   int cursorY_ = 0;
   CursorShape shape_{25, true};

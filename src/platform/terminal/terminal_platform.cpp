@@ -189,6 +189,17 @@ void TerminalPlatform::SetTextAttribute(std::uint8_t attribute) {
   textAttribute_ = attribute;
 }
 
+bool TerminalPlatform::ReadCells(int x, int y, Cell* cells, int count) {
+  // Without an alternate screen (TERM=vt100) the game's picture stays in
+  // the terminal at the end, and the cells need never be printed again.
+  if (screen_.TakeString().empty()) return false;
+  if (x < 0 || y < 0 || count < 0 || y >= buffer_.Height() || x + count > buffer_.Width()) {
+    return false;
+  }
+  for (int i = 0; i < count; ++i) cells[i] = buffer_.At(x + i, y);
+  return true;
+}
+
 // Processed output and wrapping concern stream output; the cells never go
 // through the terminal's stream rules.
 void TerminalPlatform::SetOutputMode(std::uint32_t mode) {

@@ -51,6 +51,10 @@ class TerminalPlatform : public Platform {
   bool GetCursorShape(Handle handle, CursorShape& shape) override;
   void SetCursorShape(Handle handle, const CursorShape& shape) override;
   void SetTextAttribute(std::uint8_t attribute) override;
+  // The alternate screen goes when the terminal is given back, so what the
+  // game showed last can be printed after it; a terminal without one keeps
+  // the picture and gives nothing.
+  bool ReadCells(int x, int y, Cell* cells, int count) override;
   void SetOutputMode(std::uint32_t mode) override;
   bool GetInputMode(std::uint32_t& mode) override;
   void SetInputMode(std::uint32_t mode) override;

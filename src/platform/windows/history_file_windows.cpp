@@ -3,10 +3,9 @@
 // A record goes out in one WriteFile on a handle opened for appending only
 // (FILE_APPEND_DATA without FILE_WRITE_DATA): the system puts each such
 // write whole at the end of the file, so records of two games ending at the
-// same moment never mix. Before it, the game looks at the file: empty (new)
-// gets the header first, a last line without its line end (a crash) gets
-// one. So that no other game writes during that look, the look and the
-// write are made holding a lock on one byte far beyond the end of the file:
+// same moment never mix. Before it, the file store looks at the file's end.
+// So that no other game writes during that look, the look and the write are
+// made holding a lock on one byte far beyond the end of the file:
 // Windows locks keep everyone else from the bytes they cover, and that byte
 // is one no reader ever wants. Where the lock cannot be had the game goes on
 // without: at worst a header or an empty line too many, which the reader
@@ -30,8 +29,7 @@ namespace {
 
 constexpr std::string_view kFileInFolder = "\\kippfeld\\history.tsv";
 constexpr std::string_view kLocalUnderProfile = "\\AppData\\Local";
-// Far more than a lifetime of tests (a record is about 150 bytes).
-constexpr std::size_t kLongestHistory = 64 * 1024 * 1024;
+constexpr const char* kFolderReason = "it is a folder";
 constexpr LONGLONG kTicksPerMinute = 60LL * 10'000'000;
 // The byte the writers lock: 2^62, where no file of ours ever reaches.
 constexpr DWORD kLockOffsetHigh = 0x40000000;
@@ -116,15 +114,19 @@ std::string MakeFolders(const std::string& path) {
   return {};
 }
 
-// Whether the file's last byte is a line end; a file that cannot be read
-// back is taken to end in one.
-bool EndsWithLineEnd(HANDLE file, LONGLONG size) {
-  OVERLAPPED at = {};
-  at.Offset = static_cast<DWORD>(size - 1);
-  at.OffsetHigh = static_cast<DWORD>((size - 1) >> 32);
-  char last = '\n';
-  DWORD read = 0;
-  return !ReadFile(file, &last, 1, &read, &at) || read != 1 || last == '\n';
+bool IsFolder(const std::wstring& name) {
+  DWORD attributes = GetFileAttributesW(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// A history is a file on a disk: a pipe would hold the game or the report
+// waiting for another process, and a device (NUL, CON) holds no history.
+std::string DiskFileOnly(HANDLE handle) {
+  return GetFileType(handle) == FILE_TYPE_DISK ? std::string() : "it is not a regular file";
+}
+
+HANDLE Native(const AppendingFile& file) {
+  return reinterpret_cast<HANDLE>(file.handle);
 }
 
 }  // namespace
@@ -171,94 +173,110 @@ std::string LocalDateTimeNow() {
   return text;
 }
 
-std::string AppendToHistoryFile(const std::string& path, std::string_view header,
-                                std::string_view record) {
+std::string OpenHistoryToAppend(const std::string& path, AppendingFile& file) {
+  file = AppendingFile{};
   if (std::string reason = MakeFolders(path); !reason.empty()) return reason;
   std::wstring name = Wide(path);
-  DWORD attributes = GetFileAttributesW(name.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return "it is a folder";
-  }
+  if (IsFolder(name)) return kFolderReason;
   // Read access only to look at the last byte; a file the user may append
   // to but not read is still appended to.
   constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  HANDLE file = CreateFileW(name.c_str(), FILE_APPEND_DATA | FILE_READ_DATA, kShare, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  bool readable = file != INVALID_HANDLE_VALUE;
-  if (!readable && GetLastError() == ERROR_ACCESS_DENIED) {
-    file = CreateFileW(name.c_str(), FILE_APPEND_DATA, kShare, nullptr, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = CreateFileW(name.c_str(), FILE_APPEND_DATA | FILE_READ_DATA, kShare, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  file.readable = handle != INVALID_HANDLE_VALUE;
+  if (!file.readable && GetLastError() == ERROR_ACCESS_DENIED) {
+    handle = CreateFileW(name.c_str(), FILE_APPEND_DATA, kShare, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   }
-  if (file == INVALID_HANDLE_VALUE) return ErrorText(GetLastError());
+  if (handle == INVALID_HANDLE_VALUE) return ErrorText(GetLastError());
+  if (std::string reason = DiskFileOnly(handle); !reason.empty()) {
+    CloseHandle(handle);
+    return reason;
+  }
+  file.handle = reinterpret_cast<std::intptr_t>(handle);
   OVERLAPPED lockAt = {};
   lockAt.OffsetHigh = kLockOffsetHigh;
-  bool locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockAt);
-
-  std::string text;
-  LARGE_INTEGER size = {};
-  if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size)) {
-    if (size.QuadPart == 0) {
-      text.append(header);
-    } else if (readable && !EndsWithLineEnd(file, size.QuadPart)) {
-      // A crash cut the last record short; this one starts a line of its own.
-      text.push_back('\n');
-    }
-  }
-  text.append(record);
-
-  DWORD written = 0;
-  std::string reason;
-  if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
-    reason = ErrorText(GetLastError());
-  } else if (written < text.size()) {
-    // What did go out stays as a cut line, which the next record steps over.
-    reason = "only " + std::to_string(written) + " of " + std::to_string(text.size()) +
-             " bytes could be written (is the disk full?)";
-  } else if (!FlushFileBuffers(file) && GetLastError() != ERROR_INVALID_FUNCTION) {
-    // ERROR_INVALID_FUNCTION: a device such as NUL, which has nothing to flush.
-    reason = "cannot flush it to disk: " + ErrorText(GetLastError());
-  }
-  if (locked) UnlockFileEx(file, 0, 1, 0, &lockAt);
-  CloseHandle(file);
-  return reason;
+  file.locked = LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockAt);
+  return {};
 }
 
-HistoryFileRead ReadHistoryFile(const std::string& path,
-                                const std::function<void(std::string_view)>& take,
-                                std::string& reason) {
+std::string ReadHistoryEnd(AppendingFile& file, HistoryEnd& end) {
+  end = HistoryEnd{};
+  HANDLE handle = Native(file);
+  LARGE_INTEGER size = {};
+  if (!GetFileSizeEx(handle, &size)) return ErrorText(GetLastError());
+  end.size = static_cast<std::uint64_t>(size.QuadPart);
+  if (!file.readable || size.QuadPart == 0) return {};
+  OVERLAPPED at = {};
+  at.Offset = static_cast<DWORD>(size.QuadPart - 1);
+  at.OffsetHigh = static_cast<DWORD>((size.QuadPart - 1) >> 32);
+  char last = '\n';
+  DWORD read = 0;
+  if (ReadFile(handle, &last, 1, &read, &at) && read == 1) end.last = last;
+  return {};
+}
+
+std::string AppendInOneWrite(AppendingFile& file, std::string_view text) {
+  DWORD written = 0;
+  if (!WriteFile(Native(file), text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+    return ErrorText(GetLastError());
+  }
+  if (written < text.size()) {
+    return "only " + std::to_string(written) + " of " + std::to_string(text.size()) +
+           " bytes could be written (is the disk full?)";
+  }
+  return {};
+}
+
+std::string FlushHistoryFile(AppendingFile& file) {
+  if (!FlushFileBuffers(Native(file))) {
+    return "cannot flush it to disk: " + ErrorText(GetLastError());
+  }
+  return {};
+}
+
+std::string CloseHistoryFile(AppendingFile& file) {
+  if (file.handle == -1) return {};
+  HANDLE handle = Native(file);
+  if (file.locked) {
+    OVERLAPPED lockAt = {};
+    lockAt.OffsetHigh = kLockOffsetHigh;
+    UnlockFileEx(handle, 0, 1, 0, &lockAt);
+  }
+  bool closed = CloseHandle(handle);
+  DWORD error = GetLastError();
+  file = AppendingFile{};
+  return closed ? std::string() : ErrorText(error);
+}
+
+HistoryRead ReadHistoryFile(const std::string& path,
+                            const std::function<bool(std::string_view)>& take,
+                            std::string& reason) {
   reason.clear();
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  std::wstring name = Wide(path);
+  HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      return HistoryFileRead::kMissing;
+      return HistoryRead::kMissing;
     }
-    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
-    bool folder =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    reason = folder ? "it is a folder" : ErrorText(error);
-    return HistoryFileRead::kFailed;
+    reason = IsFolder(name) ? kFolderReason : ErrorText(error);
+    return HistoryRead::kFailed;
   }
+  reason = DiskFileOnly(handle);
   char buffer[65536];
-  std::size_t total = 0;
-  for (;;) {
+  while (reason.empty()) {
     DWORD count = 0;
-    if (!ReadFile(file, buffer, sizeof buffer, &count, nullptr)) {
+    if (!ReadFile(handle, buffer, sizeof buffer, &count, nullptr)) {
       reason = ErrorText(GetLastError());
       break;
     }
-    if (count == 0) break;
-    total += count;
-    if (total > kLongestHistory) {
-      reason = "it is longer than 64 MiB, far too long for a history";
-      break;
-    }
-    take(std::string_view(buffer, count));
+    if (count == 0 || !take(std::string_view(buffer, count))) break;
   }
-  CloseHandle(file);
-  return reason.empty() ? HistoryFileRead::kRead : HistoryFileRead::kFailed;
+  CloseHandle(handle);
+  return reason.empty() ? HistoryRead::kRead : HistoryRead::kFailed;
 }
 
 bool StreamTakesUtf8(std::FILE* stream) {

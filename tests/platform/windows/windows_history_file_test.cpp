@@ -1,6 +1,7 @@
-// The history file through the Windows file functions: folders, the header,
-// a cut last line, places that cannot be written, appends from two writers
-// at once, and the actions that run when the game ends the process.
+// The history file through the file store on the Windows file functions:
+// folders, the header, a cut last line, game records read back, the size
+// cap, places that cannot be written, devices refused, appends from two
+// writers at once, and the actions that run when the game ends the process.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,7 +12,6 @@
 
 #include "history_file_testing.h"
 #include "platform/backend.h"
-#include "platform/history_file.h"
 #include "platform/windows/windows_platform.h"
 
 // Last, so that its macros cannot reach the declarations above.
@@ -24,7 +24,6 @@ namespace {
 constexpr char kEndingChild[] = "KIPPFELD_TEST_PROCESS_END";
 
 using test::Contents;
-using test::kHeader;
 using test::TemporaryFolder;
 using test::Write;
 
@@ -54,11 +53,27 @@ TEST(WindowsHistoryFile, CreatesFoldersHeaderOnceAndMendsACutLine) {
   test::ExpectCutLastLineMended(path);
 }
 
+TEST(WindowsHistoryFile, GameRecordsRoundTripThroughTheReader) {
+  TemporaryFolder folder;
+  test::ExpectRecordsRoundTrip(folder.path() + "\\history.tsv");
+}
+
+TEST(WindowsHistoryFile, NeverGrowsPastWhatTheReaderTakes) {
+  TemporaryFolder folder;
+  test::ExpectSizeCapKept(folder.path() + "\\history.tsv");
+}
+
+// A device is no history; the writer and the reader refuse it at once.
+TEST(WindowsHistoryFile, DevicesAreRefused) {
+  EXPECT_EQ(test::Append("NUL", "one\t1\n"), "it is not a regular file");
+  EXPECT_EQ(test::ReadBack("NUL", HistoryRead::kFailed), "it is not a regular file");
+}
+
 TEST(WindowsHistoryFile, PlacesThatCannotBeWrittenSayWhy) {
   TemporaryFolder folder;
   for (const test::UnwritablePlace& c : test::UnwritablePlaces(folder)) {
     SCOPED_TRACE(c.path);
-    EXPECT_EQ(AppendToHistoryFile(c.path, kHeader, "one\t1\n"), c.reason);
+    EXPECT_EQ(test::Append(c.path, "one\t1\n"), c.reason);
   }
   EXPECT_EQ(Contents(folder.path() + "\\file"), "x");
 }
@@ -73,8 +88,7 @@ TEST(WindowsHistoryFile, AppendsFromTwoWritersAtOnceStayWhole) {
   for (int writer = 0; writer < 2; ++writer) {
     writers.emplace_back([&, writer] {
       for (int i = 0; i < kRecords; ++i) {
-        failures[writer] +=
-            !AppendToHistoryFile(path, kHeader, test::WriterRecord(writer, i)).empty();
+        failures[writer] += !test::Append(path, test::WriterRecord(writer, i)).empty();
       }
     });
   }
@@ -83,18 +97,17 @@ TEST(WindowsHistoryFile, AppendsFromTwoWritersAtOnceStayWhole) {
   test::ExpectWholeRecordsOfTwoWriters(Contents(path), kRecords);
 }
 
+TEST(WindowsHistoryFile, LongHistoryIsReadInPieces) {
+  TemporaryFolder folder;
+  test::ExpectReadInPieces(folder.path() + "\\history.tsv");
+}
+
 TEST(WindowsHistoryFile, ReadMissingFolderAndContent) {
   TemporaryFolder folder;
-  std::string content;
-  auto take = [&](std::string_view piece) { content.append(piece); };
-  std::string reason;
-  EXPECT_EQ(ReadHistoryFile(folder.path() + "\\none\\history.tsv", take, reason),
-            HistoryFileRead::kMissing);
-  EXPECT_EQ(ReadHistoryFile(folder.path(), take, reason), HistoryFileRead::kFailed);
-  EXPECT_EQ(reason, test::kIsAFolder);
+  EXPECT_EQ(test::ReadBack(folder.path() + "\\none\\history.tsv", HistoryRead::kMissing), "");
+  EXPECT_EQ(test::ReadBack(folder.path(), HistoryRead::kFailed), test::kIsAFolder);
   Write(folder.path() + "\\history.tsv", "a\r\nb\n");
-  EXPECT_EQ(ReadHistoryFile(folder.path() + "\\history.tsv", take, reason), HistoryFileRead::kRead);
-  EXPECT_EQ(content, "a\r\nb\n");
+  EXPECT_EQ(test::ReadBack(folder.path() + "\\history.tsv", HistoryRead::kRead), "a\r\nb\n");
 }
 
 // The copy of this program started by the test below.

@@ -1,5 +1,8 @@
+// The history file on a POSIX system, written and read through the file
+// store's rules.
 #include "platform/history_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -97,7 +100,7 @@ TEST(LocalDateTimeNow, IsoWithTheZonesOffset) {
   tzset();
 }
 
-TEST(AppendToHistoryFile, CreatesFoldersAndWritesTheHeaderOnce) {
+TEST(HistoryFile, CreatesFoldersAndWritesTheHeaderOnce) {
   TemporaryFolder folder;
   test::ExpectNewFileWithTheHeaderOnce(folder.path() + "/state/kippfeld/history.tsv");
   struct stat info {};
@@ -105,39 +108,84 @@ TEST(AppendToHistoryFile, CreatesFoldersAndWritesTheHeaderOnce) {
   EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
-TEST(AppendToHistoryFile, CutLastLineGetsTheRecordOnALineOfItsOwn) {
+TEST(HistoryFile, CutLastLineGetsTheRecordOnALineOfItsOwn) {
   TemporaryFolder folder;
   test::ExpectCutLastLineMended(folder.path() + "/history.tsv");
 }
 
-TEST(AppendToHistoryFile, FileTheUserMayNotReadIsStillAppendedTo) {
+TEST(HistoryFile, GameRecordsRoundTripThroughTheReader) {
+  TemporaryFolder folder;
+  test::ExpectRecordsRoundTrip(folder.path() + "/history.tsv");
+}
+
+TEST(HistoryFile, NeverGrowsPastWhatTheReaderTakes) {
+  TemporaryFolder folder;
+  test::ExpectSizeCapKept(folder.path() + "/history.tsv");
+}
+
+TEST(HistoryFile, FileTheUserMayNotReadIsStillAppendedTo) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
   TemporaryFolder folder;
   std::string path = folder.path() + "/history.tsv";
   Write(path, "started\ttasks\n");
   chmod(path.c_str(), 0200);
-  EXPECT_EQ(AppendToHistoryFile(path, kHeader, "one\t1\n"), "");
+  EXPECT_EQ(test::Append(path, "one\t1\n"), "");
   chmod(path.c_str(), 0600);
   EXPECT_EQ(Contents(path), "started\ttasks\none\t1\n");
 }
 
-TEST(AppendToHistoryFile, PlacesThatCannotBeWrittenSayWhy) {
+TEST(HistoryFile, PlacesThatCannotBeWrittenSayWhy) {
   TemporaryFolder folder;
   std::vector<test::UnwritablePlace> cases = test::UnwritablePlaces(folder);
-  cases.push_back({"/dev/full", "No space left on device"});
   cases.push_back({"/proc/version/history.tsv", "/proc/version is in the way: it is not a folder"});
   cases.push_back({"/proc/kippfeld/history.tsv", "cannot create the folder /proc/kippfeld: "});
   for (const test::UnwritablePlace& c : cases) {
     SCOPED_TRACE(c.path);
-    std::string reason = AppendToHistoryFile(c.path, kHeader, "one\t1\n");
+    std::string reason = test::Append(c.path, "one\t1\n");
     EXPECT_EQ(reason.substr(0, c.reason.size()), c.reason) << reason;
   }
   EXPECT_EQ(Contents(folder.path() + "/file"), "x");
 }
 
+// Whatever is not a regular file is refused at once, by the writer and the
+// reader alike: a FIFO nobody reads or writes would otherwise hold the open
+// for ever, and a device holds no history.
+TEST(HistoryFile, AnythingButARegularFileIsRefusedWithoutWaiting) {
+  TemporaryFolder folder;
+  std::string fifo = folder.path() + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // A FIFO with a reader: the writer's open would succeed and then block
+  // the game if it wrote; refused all the same.
+  std::string fifoWithReader = folder.path() + "/fifo-read";
+  ASSERT_EQ(mkfifo(fifoWithReader.c_str(), 0600), 0);
+  int reader = open(fifoWithReader.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  struct Case {
+    std::string path;
+    std::string appendReason;  // how it starts
+    std::string readReason;
+  };
+  const std::vector<Case> cases = {
+      {fifo, "it is not a regular file", "it is not a regular file"},
+      {fifoWithReader, "it is not a regular file", "it is not a regular file"},
+      {folder.path(), test::kIsAFolder, test::kIsAFolder},
+      {"/dev/null", "it is not a regular file", "it is not a regular file"},
+      {"/dev/zero", "it is not a regular file", "it is not a regular file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::string reason = test::Append(c.path, "one\t1\n");
+    EXPECT_EQ(reason.substr(0, c.appendReason.size()), c.appendReason) << reason;
+    EXPECT_EQ(test::ReadBack(c.path, HistoryRead::kFailed), c.readReason);
+  }
+  char byte;
+  EXPECT_LE(read(reader, &byte, 1), 0);  // nothing was written into it
+  close(reader);
+}
+
 // Two games ending together, many times over: every record whole, on its own
 // line, none lost.
-TEST(AppendToHistoryFile, AppendsFromTwoProcessesAtOnceStayWhole) {
+TEST(HistoryFile, AppendsFromTwoProcessesAtOnceStayWhole) {
   TemporaryFolder folder;
   std::string path = folder.path() + "/history.tsv";
   constexpr int kRecords = 300;
@@ -155,7 +203,7 @@ TEST(AppendToHistoryFile, AppendsFromTwoProcessesAtOnceStayWhole) {
       }
       int failures = 0;
       for (int i = 0; i < kRecords; ++i) {
-        failures += !AppendToHistoryFile(path, kHeader, test::WriterRecord(process, i)).empty();
+        failures += !test::Append(path, test::WriterRecord(process, i)).empty();
       }
       _exit(failures == 0 ? 0 : 1);
     }
@@ -174,38 +222,17 @@ TEST(AppendToHistoryFile, AppendsFromTwoProcessesAtOnceStayWhole) {
   test::ExpectWholeRecordsOfTwoWriters(content, kRecords);
 }
 
-TEST(ReadHistoryFile, MissingUnreadableAndRead) {
+TEST(HistoryFile, LongHistoryIsReadInPieces) {
   TemporaryFolder folder;
-  std::string content;
-  std::size_t pieces = 0;
-  auto take = [&](std::string_view piece) {
-    content.append(piece);
-    ++pieces;
-  };
-  std::string reason;
-  EXPECT_EQ(ReadHistoryFile(folder.path() + "/none.tsv", take, reason), HistoryFileRead::kMissing);
-  EXPECT_EQ(content, "");
-  EXPECT_EQ(ReadHistoryFile(folder.path(), take, reason), HistoryFileRead::kFailed);
-  EXPECT_EQ(reason, test::kIsAFolder);
-  std::size_t zeros = 0;
-  EXPECT_EQ(ReadHistoryFile(
-                "/dev/zero", [&](std::string_view piece) { zeros += piece.size(); }, reason),
-            HistoryFileRead::kFailed);
-  EXPECT_EQ(reason, "it is longer than 64 MiB, far too long for a history");
-  EXPECT_LE(zeros, 64u << 20);
+  test::ExpectReadInPieces(folder.path() + "/history.tsv");
+}
+
+TEST(HistoryFile, ReadMissingAndRead) {
+  TemporaryFolder folder;
+  EXPECT_EQ(test::ReadBack(folder.path() + "/none.tsv", HistoryRead::kMissing), "");
   std::string path = folder.path() + "/history.tsv";
   Write(path, std::string("a\0b\n", 4));
-  EXPECT_EQ(ReadHistoryFile(path, take, reason), HistoryFileRead::kRead);
-  EXPECT_EQ(content, std::string("a\0b\n", 4));
-  // A long file comes in pieces, in order.
-  std::string longer;
-  for (int i = 0; longer.size() < 200'000; ++i) longer += std::to_string(i) + "\n";
-  Write(path, longer);
-  content.clear();
-  pieces = 0;
-  EXPECT_EQ(ReadHistoryFile(path, take, reason), HistoryFileRead::kRead);
-  EXPECT_EQ(content, longer);
-  EXPECT_GT(pieces, 1u);
+  EXPECT_EQ(test::ReadBack(path, HistoryRead::kRead), std::string("a\0b\n", 4));
 }
 
 TEST(StreamTakesUtf8, FollowsTheLocale) {

@@ -3,13 +3,12 @@
 //
 // A record goes out in one write() on a descriptor opened with O_APPEND: the
 // kernel puts each such write whole at the end of the file, so records of
-// two games ending at the same moment never mix. Before it, the game looks
-// at the file: empty (new) gets the header first, a last line without its
-// line end (a crash) gets one. Another game's write may be under way during
-// that look (a size taken mid-write ends inside its record), so the look and
-// the write are made under an advisory lock (flock) that only other games
-// take. Where the file system has no locks the game goes on without: at
-// worst a header or an empty line too many, which the reader passes over.
+// two games ending at the same moment never mix. Before it, the file store
+// looks at the file's end. Another game's write may be under way during that
+// look (a size taken mid-write ends inside its record), so the look and the
+// write are made under an advisory lock (flock) that only other games take.
+// Where the file system has no locks the game goes on without: at worst a
+// header or an empty line too many, which the reader passes over.
 #include <fcntl.h>
 #include <langinfo.h>
 #include <pwd.h>
@@ -36,9 +35,6 @@ namespace {
 
 constexpr std::string_view kFileInFolder = "/kippfeld/history.tsv";
 constexpr std::string_view kStateUnderHome = "/.local/state";
-// Far more than a lifetime of tests (a record is about 150 bytes); it keeps
-// a name such as /dev/zero from being read for ever.
-constexpr off_t kLongestHistory = 64 * 1024 * 1024;
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
@@ -67,11 +63,14 @@ std::string MakeFolders(const std::string& path) {
   return {};
 }
 
-// Whether the file's last byte is a line end; a file that cannot be read
-// back is taken to end in one.
-bool EndsWithLineEnd(int fd, off_t size) {
-  char last = '\n';
-  return pread(fd, &last, 1, size - 1) != 1 || last == '\n';
+// A history is a regular file. A FIFO would hold the game or the report
+// waiting for another process, a device or a folder holds no history.
+std::string RegularFileOnly(int fd) {
+  struct stat info {};
+  if (fstat(fd, &info) != 0) return ErrorText(errno);
+  if (S_ISDIR(info.st_mode)) return ErrorText(EISDIR);
+  if (!S_ISREG(info.st_mode)) return "it is not a regular file";
+  return {};
 }
 
 }  // namespace
@@ -109,81 +108,93 @@ std::string LocalDateTimeNow() {
   return text;
 }
 
-std::string AppendToHistoryFile(const std::string& path, std::string_view header,
-                                std::string_view record) {
+std::string OpenHistoryToAppend(const std::string& path, AppendingFile& file) {
+  file = AppendingFile{};
   if (std::string reason = MakeFolders(path); !reason.empty()) return reason;
   // Read access only to look at the last byte; a file the user may append
-  // to but not read is still appended to.
-  constexpr int kFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY;
+  // to but not read is still appended to. O_NONBLOCK: the open of a FIFO
+  // never waits for its other side; it is refused below like any other
+  // file that is not a regular one.
+  constexpr int kFlags = O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   int fd = open(path.c_str(), O_RDWR | kFlags, 0666);
-  bool readable = fd >= 0;
+  file.readable = fd >= 0;
   if (fd < 0 && errno == EACCES) fd = open(path.c_str(), O_WRONLY | kFlags, 0666);
   if (fd < 0) return ErrorText(errno);
-  while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+  if (std::string reason = RegularFileOnly(fd); !reason.empty()) {
+    close(fd);
+    return reason;
   }
-
-  std::string text;
-  struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    if (info.st_size == 0) {
-      text.append(header);
-    } else if (readable && !EndsWithLineEnd(fd, info.st_size)) {
-      // A crash cut the last record short; this one starts a line of its own.
-      text.push_back('\n');
-    }
+  file.handle = fd;
+  int locked;
+  while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
   }
-  text.append(record);
-
-  ssize_t written;
-  do {
-    written = write(fd, text.data(), text.size());
-  } while (written < 0 && errno == EINTR);
-  std::string reason;
-  if (written < 0) {
-    reason = ErrorText(errno);
-  } else if (static_cast<std::size_t>(written) < text.size()) {
-    // What did go out stays as a cut line, which the next record steps over.
-    reason = "only " + std::to_string(written) + " of " + std::to_string(text.size()) +
-             " bytes could be written (is the disk full?)";
-  } else if (fsync(fd) != 0 && errno != EINVAL) {
-    // EINVAL: a device such as /dev/null, which has nothing to flush.
-    reason = "cannot flush it to disk: " + ErrorText(errno);
-  }
-  // Closing gives the lock up. A file system on the network may report a
-  // failed write only here.
-  if (close(fd) != 0 && reason.empty() && errno != EINTR) reason = ErrorText(errno);
-  return reason;
+  file.locked = locked == 0;
+  return {};
 }
 
-HistoryFileRead ReadHistoryFile(const std::string& path,
-                                const std::function<void(std::string_view)>& take,
-                                std::string& reason) {
-  reason.clear();
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) {
-    if (errno == ENOENT) return HistoryFileRead::kMissing;
-    reason = ErrorText(errno);
-    return HistoryFileRead::kFailed;
+std::string ReadHistoryEnd(AppendingFile& file, HistoryEnd& end) {
+  end = HistoryEnd{};
+  int fd = static_cast<int>(file.handle);
+  struct stat info {};
+  if (fstat(fd, &info) != 0) return ErrorText(errno);
+  end.size = static_cast<std::uint64_t>(info.st_size);
+  char last = '\n';
+  if (file.readable && info.st_size > 0 && pread(fd, &last, 1, info.st_size - 1) == 1) {
+    end.last = last;
   }
+  return {};
+}
+
+std::string AppendInOneWrite(AppendingFile& file, std::string_view text) {
+  ssize_t written;
+  do {
+    written = write(static_cast<int>(file.handle), text.data(), text.size());
+  } while (written < 0 && errno == EINTR);
+  if (written < 0) return ErrorText(errno);
+  if (static_cast<std::size_t>(written) < text.size()) {
+    return "only " + std::to_string(written) + " of " + std::to_string(text.size()) +
+           " bytes could be written (is the disk full?)";
+  }
+  return {};
+}
+
+std::string FlushHistoryFile(AppendingFile& file) {
+  if (fsync(static_cast<int>(file.handle)) != 0) {
+    return "cannot flush it to disk: " + ErrorText(errno);
+  }
+  return {};
+}
+
+std::string CloseHistoryFile(AppendingFile& file) {
+  if (file.handle < 0) return {};
+  // Closing gives the lock up.
+  int result = close(static_cast<int>(file.handle));
+  int error = errno;
+  file = AppendingFile{};
+  // EINTR: the descriptor is closed all the same.
+  return result != 0 && error != EINTR ? ErrorText(error) : std::string();
+}
+
+HistoryRead ReadHistoryFile(const std::string& path,
+                            const std::function<bool(std::string_view)>& take,
+                            std::string& reason) {
+  reason.clear();
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT) return HistoryRead::kMissing;
+    reason = ErrorText(errno);
+    return HistoryRead::kFailed;
+  }
+  reason = RegularFileOnly(fd);
   char buffer[65536];
-  off_t total = 0;
-  for (;;) {
+  while (reason.empty()) {
     ssize_t count = read(fd, buffer, sizeof buffer);
     if (count < 0 && errno == EINTR) continue;
-    if (count < 0) {
-      reason = ErrorText(errno);
-      break;
-    }
-    if (count == 0) break;
-    total += count;
-    if (total > kLongestHistory) {
-      reason = "it is longer than 64 MiB, far too long for a history";
-      break;
-    }
-    take(std::string_view(buffer, static_cast<std::size_t>(count)));
+    if (count < 0) reason = ErrorText(errno);
+    if (count <= 0 || !take(std::string_view(buffer, static_cast<std::size_t>(count)))) break;
   }
   close(fd);
-  return reason.empty() ? HistoryFileRead::kRead : HistoryFileRead::kFailed;
+  return reason.empty() ? HistoryRead::kRead : HistoryRead::kFailed;
 }
 
 bool StreamTakesUtf8(std::FILE*) {

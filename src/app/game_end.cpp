@@ -1,0 +1,159 @@
+#include "app/game_end.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/cp850.h"
+
+namespace kippfeld::app {
+
+namespace {
+
+// Far longer than any record; a longer line is passed over without being
+// held whole.
+constexpr std::size_t kLongestLine = 4096;
+
+void AppendUtf8(std::string& text, char32_t c) {
+  if (c < 0x80) {
+    text.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    text.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    // Code page 850's glyphs all lie in the Basic Multilingual Plane.
+    text.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    text.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    text.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// "1", "1 and 3", "1, 3 and 7".
+std::string Enumeration(const std::vector<int>& numbers) {
+  std::string text;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (i > 0) text.append(i + 1 == numbers.size() ? " and " : ", ");
+    text.append(std::to_string(numbers[i]));
+  }
+  return text;
+}
+
+std::string OfTasks(const char* what, const std::vector<int>& tasks) {
+  return std::string(what) + (tasks.size() == 1 ? " of task " : " of tasks ") + Enumeration(tasks);
+}
+
+}  // namespace
+
+std::string TableText(const std::vector<std::string>& rows, bool utf8) {
+  std::string text;
+  for (const std::string& row : rows) {
+    for (char byte : row) {
+      auto b = static_cast<std::uint8_t>(byte);
+      if (utf8) {
+        AppendUtf8(text, platform::Cp850ToUnicode(b));
+      } else {
+        text.push_back(platform::Cp850AsciiStandIn(b));
+      }
+    }
+    text.push_back('\n');
+  }
+  return text;
+}
+
+void AddToBests(PersonalBests& bests, const game::TestRecord& record) {
+  if (record.tasks == game::kTaskCount && (!bests.anyComplete || record.time < bests.total)) {
+    bests.anyComplete = true;
+    bests.total = record.time;
+  }
+  for (int k = 1; k <= record.tasks && k <= game::kTaskCount; ++k) {
+    if (!bests.anyTask[k]) {
+      bests.anyTask[k] = true;
+      bests.taskTime[k] = record.taskTime[k];
+      bests.taskMoves[k] = record.taskMoves[k];
+      continue;
+    }
+    if (record.taskTime[k] < bests.taskTime[k]) bests.taskTime[k] = record.taskTime[k];
+    if (record.taskMoves[k] < bests.taskMoves[k]) bests.taskMoves[k] = record.taskMoves[k];
+  }
+}
+
+PersonalBests BestsBefore(HistorySource& source, std::string_view keptRecord) {
+  PersonalBests bests;
+  bool keptPassed = false;
+  std::string line;
+  bool tooLong = false;
+  // A line is taken with its line end, as the reader takes it; a last line
+  // without one was cut short and is no record.
+  auto takeLine = [&] {
+    line.push_back('\n');
+    if (!tooLong) {
+      if (!keptPassed && line == keptRecord) {
+        keptPassed = true;
+      } else {
+        for (const game::TestRecord& record : game::ParseHistory(line).records) {
+          AddToBests(bests, record);
+        }
+      }
+    }
+    line.clear();
+    tooLong = false;
+  };
+  std::string reason;
+  source.Read(
+      [&](std::string_view piece) {
+        for (char c : piece) {
+          if (c == '\n') {
+            takeLine();
+          } else if (line.size() < kLongestLine) {
+            line.push_back(c);
+          } else {
+            tooLong = true;
+          }
+        }
+        return true;
+      },
+      reason);
+  return bests;
+}
+
+std::string KeptLine(std::string_view place, const game::TestRecord& kept,
+                     const PersonalBests& before, bool utf8) {
+  std::string line = "Test kept";
+  if (!place.empty()) line.append(" in ").append(game::PrintableText(place, utf8));
+  line.append(".");
+  std::vector<std::string> bests;
+  if (kept.tasks == game::kTaskCount && before.anyComplete && kept.time < before.total) {
+    char total[64];
+    std::snprintf(total, sizeof total, "total time %.1f s", static_cast<double>(kept.time));
+    bests.emplace_back(total);
+  }
+  std::vector<int> times;
+  std::vector<int> moves;
+  for (int k = 1; k <= kept.tasks && k <= game::kTaskCount; ++k) {
+    if (!before.anyTask[k]) continue;
+    if (kept.taskTime[k] < before.taskTime[k]) times.push_back(k);
+    if (kept.taskMoves[k] < before.taskMoves[k]) moves.push_back(k);
+  }
+  if (!times.empty()) bests.push_back(OfTasks("time", times));
+  if (!moves.empty()) bests.push_back(OfTasks("moves", moves));
+  if (bests.empty()) return line + "\n";
+  std::size_t count = bests.size() + (times.size() > 1) + (moves.size() > 1);
+  line.append(count == 1 ? " New personal best: " : " New personal bests: ");
+  for (std::size_t i = 0; i < bests.size(); ++i) {
+    if (i > 0) line.append("; ");
+    line.append(bests[i]);
+  }
+  return line + ".\n";
+}
+
+std::string AfterGameText(const game::GameReport& report, HistorySource* source, bool utf8) {
+  if (report.table.empty()) return {};
+  std::string text = TableText(report.table, utf8);
+  if (report.keptRecord.empty() || source == nullptr) return text;
+  std::vector<game::TestRecord> kept = game::ParseHistory(report.keptRecord).records;
+  if (kept.size() != 1) return text;
+  return text + KeptLine(source->Place(), kept[0], BestsBefore(*source, report.keptRecord), utf8);
+}
+
+}  // namespace kippfeld::app
