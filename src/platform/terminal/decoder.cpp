@@ -28,8 +28,8 @@ bool IsSameMotion(const InputRecord& queued, const InputRecord& motion) {
 
 }  // namespace
 
-void InputDecoder::Feed(std::string_view bytes, std::uint64_t nowMs) {
-  Expire(nowMs);
+void InputDecoder::Feed(std::string_view bytes, std::uint64_t nowMs, std::uint64_t quietAtMs) {
+  Expire(std::min(quietAtMs, nowMs));
   if (bytes.empty()) return;
   pending_.append(bytes);
   Process(false, nowMs);

@@ -37,9 +37,18 @@ class InputDecoder {
   // Decodes bytes read at nowMs. What was pending from earlier and has timed
   // out by nowMs is settled first, so the records do not depend on whether the
   // caller called Expire in between.
-  void Feed(std::string_view bytes, std::uint64_t nowMs);
+  void Feed(std::string_view bytes, std::uint64_t nowMs) { Feed(bytes, nowMs, nowMs); }
+  // The same for bytes that may have been waiting to be read since quietAtMs,
+  // the last time the source was seen with nothing to read: only what had
+  // timed out by then is settled first, since until then these bytes may
+  // already have been there to continue it. A reader that stopped reading
+  // for a while (a full queue, a busy program) cannot say when its bytes
+  // came, and how late it reads them must not change what they mean.
+  void Feed(std::string_view bytes, std::uint64_t nowMs, std::uint64_t quietAtMs);
   // Settles what is pending once its deadline has passed: a lone Esc becomes
-  // the Esc key, an unfinished sequence is dropped.
+  // the Esc key, an unfinished sequence is dropped. A reader passes the last
+  // time it saw its source with nothing to read, not merely the time: a byte
+  // that could continue the sequence may be waiting unread.
   void Expire(std::uint64_t nowMs);
   // When Expire has something to settle; nothing when no bytes are pending.
   std::optional<std::uint64_t> Deadline() const;

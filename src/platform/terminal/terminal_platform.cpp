@@ -66,7 +66,7 @@ std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string& er
   return platform;
 }
 
-TerminalPlatform::TerminalPlatform(int fd) : fd_(fd) {}
+TerminalPlatform::TerminalPlatform(int fd) : fd_(fd), reader_(fd) {}
 
 TerminalPlatform::~TerminalPlatform() {
   Shutdown();
@@ -116,7 +116,7 @@ void TerminalPlatform::FitBuffer() {
   // part, and growing it again shows every cell that was drawn meanwhile.
   buffer_.Resize(std::max(kMinimumWidth, screen_.Width()),
                  std::max(kMinimumHeight, screen_.Height()));
-  decoder_.SetScreenSize(buffer_.Width(), buffer_.Height());
+  reader_.Decoder().SetScreenSize(buffer_.Width(), buffer_.Height());
   cursorX_ = std::min(cursorX_, buffer_.Width() - 1);
   cursorY_ = std::min(cursorY_, buffer_.Height() - 1);
 }

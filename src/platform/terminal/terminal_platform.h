@@ -18,7 +18,7 @@
 
 #include "console/platform.h"
 #include "platform/cell_buffer.h"
-#include "platform/terminal/decoder.h"
+#include "platform/terminal/terminal_reader.h"
 #include "platform/terminal/terminal_screen.h"
 
 namespace kippfeld::platform {
@@ -29,9 +29,6 @@ class TerminalPlatform : public Platform {
   // SIGHUP ignored, read returning end of file or EIO): 128 + SIGHUP, what a
   // shell reports for a job that a hang-up ended.
   static constexpr int kTerminalClosedExitCode = 129;
-  // Decoded records kept at most; the rest waits in the terminal. A few
-  // thousand keep a burst flowing at full speed and cost well under 1 MiB.
-  static constexpr std::size_t kMaxQueuedRecords = 4096;
   // The smallest screen buffer: the size of the screens the game draws.
   static constexpr int kMinimumWidth = 80;
   static constexpr int kMinimumHeight = 25;
@@ -84,10 +81,10 @@ class TerminalPlatform : public Platform {
   void FitBuffer();
   // Shows what changed since the last call.
   void Present();
-  // Reads what the terminal has ready into the decoder, without waiting and
-  // only while the decoder's queue has room.
+  // Reads what the terminal has ready into the decoder (see TerminalReader)
+  // and settles what has timed out; ends the program when the terminal has
+  // gone away.
   void Pump();
-  bool QueueFull() const;
   // Makes front_ the next record if there is one; true when there is.
   bool TakeRecord();
   // Sleep and SleepUntilInput: shows the screen, then waits, reading input
@@ -109,7 +106,7 @@ class TerminalPlatform : public Platform {
   std::uint32_t outputMode_ = 3;
   std::uint32_t inputMode_ = kProcessedInput | kLineInput | kEchoInput;
   bool mouseOn_ = false;
-  InputDecoder decoder_;
+  TerminalReader reader_;
   std::optional<InputRecord> front_;  // the record PeekInput showed
   bool inputOpen_ = true;
   bool closed_ = false;  // the terminal has gone away
