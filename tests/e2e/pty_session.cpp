@@ -147,8 +147,9 @@ bool SameSettings(const termios& a, const termios& b) {
 PtySession::PtySession(const std::string& program, const SessionOptions& options)
     : columns_(options.columns), rows_(options.rows) {
   winsize size{};
-  size.ws_col = static_cast<unsigned short>(columns_);
-  size.ws_row = static_cast<unsigned short>(rows_);
+  size.ws_col =
+      static_cast<unsigned short>(options.reportedColumns ? options.reportedColumns : columns_);
+  size.ws_row = static_cast<unsigned short>(options.reportedRows ? options.reportedRows : rows_);
   if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0)
     throw std::runtime_error("openpty failed");
   fcntl(master_, F_SETFD, FD_CLOEXEC);
@@ -281,6 +282,13 @@ void PtySession::Resize(int columns, int rows) {
   size.ws_row = static_cast<unsigned short>(rows);
   vterm_set_size(vterm_, rows, columns);
   // The kernel sends SIGWINCH to the program's process group.
+  ioctl(master_, TIOCSWINSZ, &size);
+}
+
+void PtySession::ReportSize(int columns, int rows) {
+  winsize size{};
+  size.ws_col = static_cast<unsigned short>(columns);
+  size.ws_row = static_cast<unsigned short>(rows);
   ioctl(master_, TIOCSWINSZ, &size);
 }
 

@@ -103,8 +103,9 @@ void TerminalPlatform::Sync(bool askSize) {
   // Without a resize signal (no controlling terminal) a changed size is the
   // only sign; with one, the terminal may have rearranged what it shows
   // even at the same size, so it is painted again all the same.
-  if (!signalled && size.ws_col == screen_.Width() && size.ws_row == screen_.Height()) return;
-  screen_.Resize(size.ws_col, size.ws_row);
+  const ScreenSize fitted = CursesSize(size.ws_col, size.ws_row);
+  if (!signalled && fitted == ScreenSize{screen_.Width(), screen_.Height()}) return;
+  screen_.Resize(fitted.width, fitted.height);
   FitBuffer();
   dirty_ = true;
 }
