@@ -107,8 +107,13 @@ void OnResize(int) {
 }
 
 // The terminal as it was found: the reset string and the saved settings,
-// without waiting for output still queued.
-void GiveBack() {
+// without waiting for output still queued. At the end (discardQueued) that
+// output is thrown away first: it is only screen content, and on a
+// terminal that reads nothing (a stalled link, a paused terminal) it would
+// keep the reset out of the full queue, leaving the terminal in the
+// game's modes whenever it reads again.
+void GiveBack(bool discardQueued) {
+  if (discardQueued) tcflush(gTerminalFd, TCOFLUSH);
   if (gArmed) WriteBounded(gTerminalFd, gReset, gResetLength, kHandlerWriteBudgetMs);
   if (gSettingsSaved) tcsetattr(gTerminalFd, TCSANOW, &gSavedSettings);
 }
@@ -176,7 +181,7 @@ void OnStop(int) {
   int savedErrno = errno;
   bool giving = gJobControl != 0;
   if (giving) {
-    GiveBack();
+    GiveBack(false);
     gGivenBack = 1;
   }
   StopAsTheSignalWould(SIGTSTP);
@@ -264,7 +269,7 @@ void EmergencyReset() {
   gJobControl = 0;
   if (gResetDone.exchange(true)) return;
   if (gTerminalFd < 0) return;
-  GiveBack();
+  GiveBack(true);
 }
 
 void ArmJobControl(const std::string& take) {
