@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console/platform.h"
 #include "platform/terminal/sequences.h"
@@ -59,12 +60,21 @@ class InputDecoder {
   bool HasRecords() const { return !records_.empty(); }
   std::size_t RecordCount() const { return records_.size(); }
 
+  // Adds the terminal's own key sequences to those known by heart. Where one
+  // is also a known sequence, or the start of one, the terminal's meaning
+  // wins; where a terminal gives one sequence for several keys, the first
+  // one given has it. Sequences longer than kMaxSequenceLength are left out.
+  void SetTerminalKeys(const std::vector<TerminalKey>& keys);
+
   // Mouse positions are clamped into this size (a terminal may report cells
   // beyond the buffer while it is being resized). 0 or less: no clamping.
   void SetScreenSize(int width, int height);
 
  private:
   void Process(bool final, std::uint64_t nowMs);
+  // The terminal's own key at the start of in, kPartial while in may still
+  // become one; nothing when it is none of them.
+  std::optional<Token> MatchTerminalKey(std::string_view in, bool final) const;
   void EmitKey(const DecodedKey& key);
   void EmitMouse(const MouseReport& report, std::uint64_t nowMs);
 
@@ -75,6 +85,7 @@ class InputDecoder {
     std::uint64_t timeMs = 0;
   };
 
+  std::vector<TerminalKey> terminalKeys_;
   std::string pending_;
   std::uint64_t pendingSinceMs_ = 0;
   // After an over-long sequence: its remaining parameter bytes are dropped

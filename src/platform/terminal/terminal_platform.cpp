@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "platform/backend.h"
+#include "platform/terminal/terminal_keys.h"
 #include "platform/terminal/terminal_lifecycle.h"
 
 namespace kippfeld::platform {
@@ -60,6 +61,7 @@ std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string& er
   const std::string cancel = "\x18";
   ArmEmergencyReset(cancel + std::string(kMouseReportingOff) + platform->screen_.ResetString());
   ArmJobControl(cancel + platform->screen_.TakeString());
+  platform->reader_.Decoder().SetTerminalKeys(TerminalKeys(std::getenv("TERM"), fd));
   platform->FitBuffer();
   gLivePlatform = platform.get();
   std::atexit(ShutdownAtExit);
