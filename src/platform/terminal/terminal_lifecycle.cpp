@@ -17,14 +17,16 @@ namespace kippfeld::platform {
 
 namespace {
 
-// The handlers read these, so they are plain data set up before the
-// handlers can run; nothing here is freed while the process lives.
+// The handlers read these; nothing here is freed while the process lives.
+// Each group of plain data is guarded by a flag (gSettingsSaved, gArmed,
+// gJobControl) that is cleared before the data is written and set after it,
+// with a signal fence on either side; see Publish and Published.
 constexpr std::size_t kResetCapacity = 512;
 char gReset[kResetCapacity];
 std::size_t gResetLength = 0;
-int gTerminalFd = -1;
+volatile std::sig_atomic_t gTerminalFd = -1;
 termios gSavedSettings;
-bool gSettingsSaved = false;
+volatile std::sig_atomic_t gSettingsSaved = 0;
 volatile std::sig_atomic_t gArmed = 0;
 std::atomic<bool> gResetDone{false};
 volatile std::sig_atomic_t gResized = 0;
@@ -48,6 +50,33 @@ constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
 
 static_assert(std::atomic<bool>::is_always_lock_free, "the reset flag is used in signal handlers");
+
+// A signal handler runs on the program's own thread, between any two of its
+// instructions, and the compiler is free to move plain stores (the copy of a
+// string, the settings tcgetattr fills in) past the store to a volatile
+// flag: a signal arriving in between, during set-up as much as later, would
+// find the flag set and the data it guards half written. The fences keep
+// the order in which the source writes them. No test can catch their
+// absence: it shows only with a compiler that reorders and a signal landing
+// within those few instructions.
+void Publish(volatile std::sig_atomic_t& flag) {
+  std::atomic_signal_fence(std::memory_order_release);
+  flag = 1;
+}
+
+// Before the data is written again: a handler must see the flag cleared
+// before any of the data changes.
+void Withdraw(volatile std::sig_atomic_t& flag) {
+  flag = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+// In a handler: whether the data the flag guards may be read.
+bool Published(const volatile std::sig_atomic_t& flag) {
+  const bool set = flag != 0;
+  std::atomic_signal_fence(std::memory_order_acquire);
+  return set;
+}
 
 // How long a handler waits for a terminal that takes no output (a stalled
 // link, a paused terminal): long enough for a slow line to take the reset,
@@ -114,8 +143,8 @@ void OnResize(int) {
 // game's modes whenever it reads again.
 void GiveBack(bool discardQueued) {
   if (discardQueued) tcflush(gTerminalFd, TCOFLUSH);
-  if (gArmed) WriteBounded(gTerminalFd, gReset, gResetLength, kHandlerWriteBudgetMs);
-  if (gSettingsSaved) tcsetattr(gTerminalFd, TCSANOW, &gSavedSettings);
+  if (Published(gArmed)) WriteBounded(gTerminalFd, gReset, gResetLength, kHandlerWriteBudgetMs);
+  if (Published(gSettingsSaved)) tcsetattr(gTerminalFd, TCSANOW, &gSavedSettings);
 }
 
 bool InForeground() {
@@ -130,7 +159,7 @@ bool InForeground() {
 // change its settings, until the shell brings it to the foreground.
 // Async-signal-safe.
 void Take() {
-  if (!gJobControl) return;
+  if (!Published(gJobControl)) return;
   if (!InForeground()) {
     gGivenBack = 1;
     Wake();
@@ -179,7 +208,7 @@ bool ContinuePending() {
 // terminal is given back exactly as at the end, then the process stops.
 void OnStop(int) {
   int savedErrno = errno;
-  bool giving = gJobControl != 0;
+  bool giving = Published(gJobControl);
   if (giving) {
     GiveBack(false);
     gGivenBack = 1;
@@ -246,19 +275,20 @@ int OpenTerminal() {
 }
 
 void SaveTerminalSettings(int fd) {
+  Withdraw(gSettingsSaved);
   gTerminalFd = fd;
-  gSettingsSaved = tcgetattr(fd, &gSavedSettings) == 0;
+  if (tcgetattr(fd, &gSavedSettings) == 0) Publish(gSettingsSaved);
 }
 
 void RestoreTerminalSettings() {
-  if (gTerminalFd >= 0 && gSettingsSaved) tcsetattr(gTerminalFd, TCSADRAIN, &gSavedSettings);
+  if (gTerminalFd >= 0 && gSettingsSaved != 0) tcsetattr(gTerminalFd, TCSADRAIN, &gSavedSettings);
 }
 
 void ArmEmergencyReset(const std::string& reset) {
-  gArmed = 0;
+  Withdraw(gArmed);
   gResetLength = std::min(reset.size(), kResetCapacity);
   std::memcpy(gReset, reset.data(), gResetLength);
-  gArmed = 1;
+  Publish(gArmed);
 }
 
 void DisarmEmergencyReset() {
@@ -273,11 +303,11 @@ void EmergencyReset() {
 }
 
 void ArmJobControl(const std::string& take) {
-  gJobControl = 0;
+  Withdraw(gJobControl);
   if (gTerminalFd < 0 || tcgetattr(gTerminalFd, &gProgramSettings) != 0) return;
   gTakeLength = std::min(take.size(), kTakeCapacity);
   std::memcpy(gTake, take.data(), gTakeLength);
-  gJobControl = 1;
+  Publish(gJobControl);
 }
 
 void EndJobControl() {
