@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
       break;
   }
   if (!commandLine.noHistory) app::KeepHistory();
-  std::unique_ptr<platform::Platform> platform = platform::OpenConsolePlatform();
+  std::unique_ptr<platform::Platform> platform = platform::OpenConsolePlatform(argc, argv);
   if (!platform) return 1;
   console::StartUp(*platform, &game::GameMain);
 }

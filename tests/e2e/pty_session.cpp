@@ -171,8 +171,7 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
   std::string term = "TERM=" + options.term;
   int outputPipe[2] = {-1, -1};
   int errorPipe[2] = {-1, -1};
-  if (options.outputToPipes &&
-      (pipe2(outputPipe, O_CLOEXEC) != 0 || pipe2(errorPipe, O_CLOEXEC) != 0))
+  if (options.outputToPipes && (!PipeClosedOnExec(outputPipe) || !PipeClosedOnExec(errorPipe)))
     throw std::runtime_error("pipe failed");
 
   int pidPipe[2] = {-1, -1};
@@ -471,6 +470,13 @@ termios PtySession::SettingsNow() const {
 
 void PtySession::Emulate(std::string_view bytes) {
   vterm_input_write(vterm_, bytes.data(), bytes.size());
+}
+
+bool PipeClosedOnExec(int ends[2]) {
+  if (pipe(ends) != 0) return false;
+  fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+  fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+  return true;
 }
 
 }  // namespace kippfeld::e2e

@@ -167,4 +167,7 @@ bool SameSettings(const termios& a, const termios& b);
 
 std::string Utf8(char32_t codePoint);
 
+// pipe(), both ends closed on exec (pipe2 is not everywhere).
+bool PipeClosedOnExec(int ends[2]);
+
 }  // namespace kippfeld::e2e

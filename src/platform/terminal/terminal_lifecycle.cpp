@@ -350,7 +350,13 @@ bool TakeRepaint() {
 }
 
 bool InstallSignalHandlers() {
-  if (gWakePipe[0] < 0 && pipe2(gWakePipe, O_NONBLOCK | O_CLOEXEC) != 0) return false;
+  if (gWakePipe[0] < 0) {
+    if (pipe(gWakePipe) != 0) return false;
+    for (int end : gWakePipe) {
+      fcntl(end, F_SETFD, FD_CLOEXEC);
+      fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
+    }
+  }
 
   stack_t stack;
   std::memset(&stack, 0, sizeof stack);

@@ -7,8 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <utility>
 
 #include "platform/backend.h"
 #include "platform/terminal/terminal_keys.h"
@@ -27,7 +26,17 @@ void ShutdownAtExit() {
 
 }  // namespace
 
-std::unique_ptr<Platform> OpenConsolePlatform() {
+std::string CommandLineOf(int argc, const char* const* argv) {
+  if (argc < 1 || argv == nullptr || argv[0] == nullptr) return "kippfeld";
+  // A name with a blank in quotes, as a command line shows it, so that the
+  // command tail starts after all of it.
+  const std::string name = argv[0];
+  std::string line = name.find(' ') != std::string::npos ? '"' + name + '"' : name;
+  for (int i = 1; i < argc && argv[i] != nullptr; ++i) line.append(" ").append(argv[i]);
+  return line;
+}
+
+std::unique_ptr<Platform> OpenConsolePlatform(int argc, const char* const* argv) {
   int fd = OpenTerminal();
   if (fd < 0) {
     std::fputs(
@@ -37,7 +46,8 @@ std::unique_ptr<Platform> OpenConsolePlatform() {
     return nullptr;
   }
   std::string error;
-  std::unique_ptr<TerminalPlatform> platform = TerminalPlatform::Open(fd, error);
+  std::unique_ptr<TerminalPlatform> platform =
+      TerminalPlatform::Open(fd, CommandLineOf(argc, argv), error);
   if (!platform) {
     std::fprintf(stderr, "kippfeld: %s\n", error.c_str());
     return nullptr;
@@ -45,12 +55,14 @@ std::unique_ptr<Platform> OpenConsolePlatform() {
   return platform;
 }
 
-std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string& error) {
+std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string commandLine,
+                                                         std::string& error) {
   // Saved and guarded before curses changes anything, so that even a crash
   // inside newterm gives the settings back.
   SaveTerminalSettings(fd);
   InstallSignalHandlers();
   std::unique_ptr<TerminalPlatform> platform(new TerminalPlatform(fd));
+  platform->commandLine_ = std::move(commandLine);
   if (!platform->screen_.Open(fd, error)) {
     close(fd);
     platform->fd_ = -1;
@@ -242,14 +254,7 @@ StartInfo TerminalPlatform::GetStartInfo() {
 void TerminalPlatform::UseStartInfoHandles() {}
 
 std::string TerminalPlatform::CommandLine() {
-  // The arguments, NUL-separated in /proc, joined with blanks as a command
-  // line would have them.
-  std::ifstream file("/proc/self/cmdline", std::ios::binary);
-  std::string line{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  while (!line.empty() && line.back() == '\0') line.pop_back();
-  for (char& c : line)
-    if (c == '\0') c = ' ';
-  return line.empty() ? "kippfeld" : line;
+  return commandLine_;
 }
 
 // The address of something in the program's own image stands for the

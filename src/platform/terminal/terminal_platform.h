@@ -23,6 +23,11 @@
 
 namespace kippfeld::platform {
 
+// The command line of a program started with main's arguments: the words
+// joined with blanks, the program's name first (in quotes when it holds a
+// blank, as a command line shows it).
+std::string CommandLineOf(int argc, const char* const* argv);
+
 class TerminalPlatform : public Platform {
  public:
   // The exit status when the terminal goes away under the game (hang-up with
@@ -33,9 +38,11 @@ class TerminalPlatform : public Platform {
   static constexpr int kMinimumWidth = 80;
   static constexpr int kMinimumHeight = 25;
 
-  // Starts on an open terminal fd (which it then owns); nullptr and a reason
-  // in error when curses cannot run there.
-  static std::unique_ptr<TerminalPlatform> Open(int fd, std::string& error);
+  // Starts on an open terminal fd (which it then owns), for a program whose
+  // command line is commandLine; nullptr and a reason in error when curses
+  // cannot run there.
+  static std::unique_ptr<TerminalPlatform> Open(int fd, std::string commandLine,
+                                                std::string& error);
   ~TerminalPlatform() override;
 
   // --- Platform ---
@@ -112,6 +119,7 @@ class TerminalPlatform : public Platform {
   bool closed_ = false;  // the terminal has gone away
   bool shutDown_ = false;
   Handle selectedOutput_ = Handle::kStandardOutput;
+  std::string commandLine_;
 };
 
 }  // namespace kippfeld::platform
