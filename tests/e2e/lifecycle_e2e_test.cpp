@@ -103,6 +103,37 @@ TEST_P(EndingSignalUnreadTerminal, EndsTheGameWithinASecondAndLeavesTheReset) {
 INSTANTIATE_TEST_SUITE_P(TerminalSignals, EndingSignalUnreadTerminal,
                          ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT), SignalName);
 
+// On a terminal without an alternate screen the game's picture stays when
+// it ends. However it ends, the cursor is then at the start of a line below
+// the picture, where the shell's prompt belongs, not inside the field.
+TEST(EndWithoutAlternateScreenE2E, SignalLeavesTheCursorBelowThePictureAsTheNormalEndDoes) {
+  SessionOptions options;
+  options.term = "vt100";
+  options.rows = 30;
+  auto normal = StartGame(options);
+  ASSERT_TRUE(ReachPlayingScreen(*normal));
+  normal->Send("\x1b");
+  ASSERT_TRUE(normal->WaitForText(18, 1, "  gesammt :")) << Dump(*normal);
+  ASSERT_TRUE(EndFromResults(*normal));
+  normal->Settle(100);
+  EXPECT_EQ(normal->CursorColumn(), 1);
+  EXPECT_EQ(normal->CursorRow(), 30) << "not on the bottom line, below the picture";
+
+  // After a resize, on the new bottom line.
+  auto s = StartGame(options);
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  s->Resize(80, 34);
+  s->Send(kRight);
+  ASSERT_TRUE(s->WaitForCursor(10, 19));
+  s->Signal(SIGTERM);
+  ASSERT_TRUE(s->WaitExit());
+  s->Settle(100);
+  EXPECT_NE(s->RowText(16).find("Aufgabe  0"), std::string::npos) << "picture gone";
+  EXPECT_EQ(s->CursorColumn(), 1);
+  EXPECT_EQ(s->CursorRow(), 34) << Dump(*s);
+  ExpectTerminalGivenBack(*s);
+}
+
 // kill -TSTP, then fg: stopped, the terminal is as the game found it
 // (settings, mouse reports off, main screen, cursor shown); in the
 // foreground again, the game has the terminal back and shows its screen

@@ -20,10 +20,13 @@ namespace {
 // The handlers read these; nothing here is freed while the process lives.
 // Each group of plain data is guarded by a flag (gSettingsSaved, gArmed,
 // gJobControl) that is cleared before the data is written and set after it,
-// with a signal fence on either side; see Publish and Published.
+// with a signal fence on either side; see Publish and Published. The reset
+// string, armed again on every resize, has two slots instead: the new one is
+// written into the slot the handlers do not read, then made theirs.
 constexpr std::size_t kResetCapacity = 512;
-char gReset[kResetCapacity];
-std::size_t gResetLength = 0;
+char gReset[2][kResetCapacity];
+std::size_t gResetLength[2] = {0, 0};
+volatile std::sig_atomic_t gResetSlot = 0;
 volatile std::sig_atomic_t gTerminalFd = -1;
 termios gSavedSettings;
 volatile std::sig_atomic_t gSettingsSaved = 0;
@@ -143,7 +146,10 @@ void OnResize(int) {
 // game's modes whenever it reads again.
 void GiveBack(bool discardQueued) {
   if (discardQueued) tcflush(gTerminalFd, TCOFLUSH);
-  if (Published(gArmed)) WriteBounded(gTerminalFd, gReset, gResetLength, kHandlerWriteBudgetMs);
+  if (Published(gArmed)) {
+    const int slot = gResetSlot;
+    WriteBounded(gTerminalFd, gReset[slot], gResetLength[slot], kHandlerWriteBudgetMs);
+  }
   if (Published(gSettingsSaved)) tcsetattr(gTerminalFd, TCSANOW, &gSavedSettings);
 }
 
@@ -285,9 +291,11 @@ void RestoreTerminalSettings() {
 }
 
 void ArmEmergencyReset(const std::string& reset) {
-  Withdraw(gArmed);
-  gResetLength = std::min(reset.size(), kResetCapacity);
-  std::memcpy(gReset, reset.data(), gResetLength);
+  const int slot = gArmed != 0 ? 1 - gResetSlot : gResetSlot;
+  gResetLength[slot] = std::min(reset.size(), kResetCapacity);
+  std::memcpy(gReset[slot], reset.data(), gResetLength[slot]);
+  std::atomic_signal_fence(std::memory_order_release);
+  gResetSlot = slot;
   Publish(gArmed);
 }
 

@@ -30,7 +30,8 @@ void RestoreTerminalSettings();
 
 // Makes the string written, with the saved settings restored, by a signal
 // handler that ends the process. Until it is armed, the handlers restore the
-// settings alone.
+// settings alone. Arming it again (after a resize) replaces it at once: a
+// signal meanwhile finds the one or the other.
 void ArmEmergencyReset(const std::string& reset);
 // After the orderly way out has given the terminal back, the handlers must not
 // write to it again.

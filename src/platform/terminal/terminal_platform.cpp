@@ -17,6 +17,10 @@ namespace kippfeld::platform {
 
 namespace {
 
+// CAN, first in what a signal handler writes: it ends any sequence that the
+// signal cut off mid-way.
+const std::string kCancel = "\x18";
+
 // The exit handler's way to the one platform of the process.
 TerminalPlatform* gLivePlatform = nullptr;
 
@@ -69,15 +73,17 @@ std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string com
     platform->shutDown_ = true;
     return nullptr;
   }
-  // CAN first: it ends any sequence that the signal cut off mid-way.
-  const std::string cancel = "\x18";
-  ArmEmergencyReset(cancel + std::string(kMouseReportingOff) + platform->screen_.ResetString());
-  ArmJobControl(cancel + platform->screen_.TakeString());
+  platform->ArmReset();
+  ArmJobControl(kCancel + platform->screen_.TakeString());
   platform->reader_.Decoder().SetTerminalKeys(TerminalKeys(std::getenv("TERM"), fd));
   platform->FitBuffer();
   gLivePlatform = platform.get();
   std::atexit(ShutdownAtExit);
   return platform;
+}
+
+void TerminalPlatform::ArmReset() {
+  ArmEmergencyReset(kCancel + std::string(kMouseReportingOff) + screen_.ResetString());
 }
 
 TerminalPlatform::TerminalPlatform(int fd) : fd_(fd), reader_(fd) {}
@@ -120,6 +126,8 @@ void TerminalPlatform::Sync(bool askSize) {
   const ScreenSize fitted = CursesSize(size.ws_col, size.ws_row);
   if (!signalled && fitted == ScreenSize{screen_.Width(), screen_.Height()}) return;
   screen_.Resize(fitted.width, fitted.height);
+  // The reset ends on the new bottom line.
+  ArmReset();
   FitBuffer();
   dirty_ = true;
 }

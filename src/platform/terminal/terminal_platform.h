@@ -100,6 +100,8 @@ class TerminalPlatform : public Platform {
   // Handles the terminal being gone; does not return.
   [[noreturn]] void TerminalClosed();
   void SetMouseModes(bool on);
+  // Arms the reset a signal handler writes, for the screen's size now.
+  void ArmReset();
   void WriteToTerminal(const std::string& bytes);
 
   int fd_;

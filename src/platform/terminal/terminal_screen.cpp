@@ -70,12 +70,15 @@ int CollectExpanded(int character) {
 
 // Appends a capability as it would go to the terminal: tputs drops padding
 // delays such as vt100's "$<2>", which would otherwise show as text.
-void Append(std::string& out, const char* name) {
-  const char* value = StringCapability(name);
+void AppendExpanded(std::string& out, const char* value) {
   if (value == nullptr) return;
   gExpanded = &out;
   tputs(value, 1, CollectExpanded);
   gExpanded = nullptr;
+}
+
+void Append(std::string& out, const char* name) {
+  AppendExpanded(out, StringCapability(name));
 }
 
 attr_t CursesAttribute(Emphasis emphasis) {
@@ -363,6 +366,8 @@ std::string CursesScreen::ResetString() const {
   set_term(state_->screen);
   Append(reset, "sgr0");
   Append(reset, "op");
+  if (const char* move = StringCapability("cup"))
+    AppendExpanded(reset, tiparm(move, Height() - 1, 0));
   Append(reset, "cnorm");
   Append(reset, "rmcup");
   return reset;

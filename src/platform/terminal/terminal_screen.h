@@ -106,7 +106,10 @@ class CursesScreen {
   void RepaintAll();
 
   // Bytes that give the terminal back without curses (for signal handlers):
-  // attributes and colours reset, cursor shown, alternate screen left.
+  // attributes and colours reset, the cursor at the start of the bottom line
+  // and shown, alternate screen left. As at the normal end, the cursor is
+  // then below the game's picture wherever the terminal has no alternate
+  // screen to take the picture away. Depends on the size.
   std::string ResetString() const;
   // Bytes that take it again after a stop: the alternate screen. What the
   // screen shows is left to a repaint.
