@@ -156,9 +156,10 @@ void InputDecoder::EmitMouse(const MouseReport& report, std::uint64_t nowMs) {
     record.eventFlags = kMouseMoved;
     record.buttonState = heldButtons_;
     // Motion not yet taken out only moves the record already waiting, as the
-    // console merges it. The game takes one record per 100 ms poll, so every
-    // report kept would delay the next key by a poll: a sweep of the mouse
-    // across the window would make the keyboard lag for seconds.
+    // console merges it. The game answers every record it takes with a
+    // redraw, so a sweep of the mouse across the window, kept report by
+    // report, would queue hundreds of answers ahead of the next key and make
+    // the keyboard lag.
     if (!records_.empty() && IsSameMotion(records_.back(), record)) {
       records_.back() = record;
       return;

@@ -481,7 +481,7 @@ TEST(InputDecoderMouseTest, PressMotionReleaseAcrossEncodingsButtonsAndCoordinat
 
 TEST(InputDecoderMouseTest, MotionWaitingInTheQueueIsMergedSoAKeyIsNotDelayed) {
   // A sweep of 50 reports must not queue 50 records in front of the key:
-  // the game takes one record per poll.
+  // the game answers each record it takes with a redraw.
   InputDecoder decoder;
   decoder.SetScreenSize(80, 25);
   std::string sweep;
