@@ -72,30 +72,17 @@ TEST_F(TerminalKeysTest, TheTerminalsMeaningWinsOverASequenceKnownByHeart) {
   const DecodedKey left{0, 75, kEnhancedKey};
   const std::vector<TerminalKey> keys = {
       {"knp", "\x1b[G", pgDn},  // known by heart as keypad 5
-      {"kcuu1",
-       "\x1b"
-       "A",
-       up},                     // Alt+A
+      {"kcuu1", "\033A", up},   // Alt+A
       {"kcub1", "\x08", left},  // Backspace
   };
-  EXPECT_EQ(Decode(keys,
-                   "\x1b[G\x1b"
-                   "A\x08"),
-            (std::vector<KeyOut>{kPgDnKey, kUpKey, kLeftKey}));
-  EXPECT_EQ(Decode({},
-                   "\x1b[G\x1b"
-                   "A\x08"),
-            (std::vector<KeyOut>{{0, 76}, {'A', 30}, {8, 14}}));
+  EXPECT_EQ(Decode(keys, "\x1b[G\033A\x08"), (std::vector<KeyOut>{kPgDnKey, kUpKey, kLeftKey}));
+  EXPECT_EQ(Decode({}, "\x1b[G\033A\x08"), (std::vector<KeyOut>{{0, 76}, {'A', 30}, {8, 14}}));
   // What the terminal does not give stays as it was.
   EXPECT_EQ(Decode(keys, "\x1b[B\x1b[5~\x1b[1;5Ax"),
             (std::vector<KeyOut>{kDownKey, kPgUpKey, kUpKey, {'x', 45}}));
 
   // A real entry: vt52's cursor keys are ESC and a letter.
-  EXPECT_EQ(Decode(KeysOf("vt52"),
-                   "\x1b"
-                   "A\x1b"
-                   "D\x1b"
-                   "a"),
+  EXPECT_EQ(Decode(KeysOf("vt52"), "\033A\033D\033a"),
             (std::vector<KeyOut>{kUpKey, kLeftKey, {'a', 30}}));
 }
 
@@ -129,9 +116,7 @@ TEST_F(TerminalKeysTest, AnEntryWithNoneOfTheKeysChangesNothing) {
   const std::vector<TerminalKey> keys = KeysOf("ansi-mini");
   ASSERT_TRUE(TerminalTypeProblem("ansi-mini", fd_).empty()) << "ansi-mini: install ncurses-term";
   EXPECT_TRUE(keys.empty());
-  const std::string bytes =
-      "\x1b[A\x1b[G\x1bOH\x1b[6~\x1b"
-      "A\x08\r\x1b[1;5Cz\x1b";
+  const std::string bytes = "\x1b[A\x1b[G\x1bOH\x1b[6~\033A\x08\r\x1b[1;5Cz\x1b";
   EXPECT_EQ(Decode(keys, bytes), Decode({}, bytes));
   EXPECT_EQ(Decode(keys, bytes).size(), 10u);
 }
