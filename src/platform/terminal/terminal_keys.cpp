@@ -37,7 +37,10 @@ std::vector<TerminalKey> TerminalKeys(const char* type, int fd) {
   // As in TerminalTypeProblem: read the entry, then put it away again.
   TERMINAL* previous = cur_term;
   int status = 0;
-  if (setupterm(type, fd, &status) != OK) return keys;
+  if (setupterm(type, fd, &status) != OK) {
+    if (cur_term != previous) del_curterm(set_curterm(previous));
+    return keys;
+  }
   for (const KeyCapability& capability : kKeyCapabilities) {
     const char* value = tigetstr(capability.name);
     if (value == nullptr || value == reinterpret_cast<const char*>(-1) || *value == '\0') continue;

@@ -21,8 +21,9 @@ namespace {
 // Each group of plain data is guarded by a flag (gSettingsSaved, gArmed,
 // gJobControl) that is cleared before the data is written and set after it,
 // with a signal fence on either side; see Publish and Published. The reset
-// string, armed again on every resize, has two slots instead: the new one is
-// written into the slot the handlers do not read, then made theirs.
+// string is armed again on every resize without a moment unarmed: it has two
+// slots, and a new one is written into the slot the handlers do not read,
+// then made theirs.
 constexpr std::size_t kResetCapacity = 512;
 char gReset[2][kResetCapacity];
 std::size_t gResetLength[2] = {0, 0};
