@@ -94,7 +94,7 @@ ARM64_BUILD ?= build-arm64
 test-arm64:
 	@scripts/bootstrap arm64
 	cmake -S . -B $(ARM64_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake \
-		-DCMAKE_BUILD_TYPE=Release -DKIPPFELD_E2E=OFF $(CMAKE_FLAGS) >/dev/null
+		-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(ARM64_BUILD) -j $(JOBS)
 	ctest --test-dir $(ARM64_BUILD) --output-on-failure -j $(JOBS)
 
