@@ -9,10 +9,11 @@
 
 namespace kippfeld::console {
 
-// Times and totals are summed and rounded in long double and shown with 15
-// significant digits, and a tie at digit 16 is settled exactly from the
-// value's top 64 bits. Where long double is only a double (53 bits: MSVC,
-// 32-bit ARM) sums drift in the last shown digits and some ties round the
+// Times and totals are summed and rounded in long double, and the text form
+// works out 18 significant digits of a value to show 15 (digit 16 decides
+// the rounding): that takes a significand of 64 bits or more, some 19
+// digits. Where long double is only a double (53 bits, not quite 16 digits:
+// MSVC, 32-bit ARM) sums drift into the shown digits and ties round the
 // other way, so such a build would show other numbers than every other one.
 static_assert(std::numeric_limits<long double>::digits >= 64,
               "kippfeld needs a long double with a significand of 64 bits or more "
