@@ -13,6 +13,7 @@ WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURD
 	-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
 
 .PHONY: play test build package bootstrap sanitize fuzz bench memcheck clean windows test-windows
+.PHONY: test-arm64 package-check install format-check format
 .PHONY: web web-play test-web bench-web
 
 play: bootstrap
@@ -27,13 +28,39 @@ build: bootstrap
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# A Debian package of the Release build in build/: the program in /usr/games,
-# the manual page in section 6, the libraries it needs found by
-# dpkg-shlibdeps. Gives build/kippfeld_<version>_<architecture>.deb.
-# CPack installs from the whole build, which `build` brings up to date first.
-package: build
+# The program, its manual page, licence and changelog, the desktop entry,
+# icon and AppStream metainfo under PREFIX (DESTDIR=/some/root stages them).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+# A Debian package, built as Debian builds its own: in build-package/ (never
+# build/, whose flags differ), without the tests, with dpkg-buildflags' flags
+# and all hardening (fortify, stack protector, relro, bind-now; g++ makes
+# PIE), the program stripped, every time stamp the last commit's. Gives
+# build-package/kippfeld_<version>_<architecture>.deb, the same bytes for
+# the same commit, whatever the folder. The libraries it needs are found by
+# dpkg-shlibdeps. -ffile-prefix-map keeps the build folder's name out of the
+# debugging data that the build ID is taken over before stripping.
+PACKAGE_BUILD ?= build-package
+PACKAGE_EPOCH = $(or $(SOURCE_DATE_EPOCH),$(shell git log -1 --format=%ct 2>/dev/null || stat -c %Y CHANGELOG.md))
+package:
 	@scripts/bootstrap package
-	cd $(BUILD) && cpack -G DEB
+	@set -e; export DEB_BUILD_MAINT_OPTIONS=hardening=+all SOURCE_DATE_EPOCH=$(PACKAGE_EPOCH); \
+	flags() { dpkg-buildflags --get $$1; }; \
+	set -x; \
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=None -DKIPPFELD_TESTS=OFF \
+	  -DCMAKE_CXX_FLAGS="$$(flags CPPFLAGS) $$(flags CXXFLAGS) -ffile-prefix-map=$(abspath $(PACKAGE_BUILD))=build" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$(flags LDFLAGS)" $(CMAKE_FLAGS) >/dev/null; \
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS); \
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+
+# The package as a distribution checks it: lintian reports no error and no
+# warning, the desktop entry and the AppStream metainfo it carries are valid,
+# and a second build in another folder gives the same bytes.
+package-check: package
+	@scripts/bootstrap package-check
+	scripts/package_check $(PACKAGE_BUILD) $(PACKAGE_BUILD)-again
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: bootstrap
@@ -60,6 +87,18 @@ test-windows:
 	KIPPFELD_WINE_EXE=$(abspath $(WINDOWS_BUILD))/src/kippfeld.exe \
 		ctest --test-dir $(BUILD) -R Wine --no-tests=error --output-on-failure
 
+# arm64: the unit, game and terminal backend tests, cross-built with Debian's
+# g++-aarch64-linux-gnu against the arm64 multiarch libraries and run under
+# qemu-aarch64, where long double is IEEE quad rather than the x86 extended
+# type. The end-to-end tests stay native: they start the program in a pty.
+ARM64_BUILD ?= build-arm64
+test-arm64:
+	@scripts/bootstrap arm64
+	cmake -S . -B $(ARM64_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake \
+		-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(ARM64_BUILD) -j $(JOBS)
+	ctest --test-dir $(ARM64_BUILD) --output-on-failure -j $(JOBS)
+
 # Each libFuzzer target for FUZZ_SECONDS, starting from a fresh copy of its
 # seed corpus in $(FUZZ_BUILD)/corpus, so that what a run finds stays out of
 # the tree. A failing input is kept in $(FUZZ_BUILD)/artifacts; rerun it with
@@ -81,8 +120,9 @@ fuzz:
 	done
 
 # The figures of BENCHMARKS.md, in Release: the Google Benchmark programs,
-# then the real binary's cost in a pty. BENCH_BEFORE=path/to/kippfeld
-# measures an older build in the same run and lists the two side by side.
+# then the real binary's cost in a pty and its time and memory reading long
+# histories. BENCH_BEFORE=path/to/kippfeld measures an older build in the
+# same run and lists the two side by side (in the pty).
 BENCH_BEFORE ?=
 bench:
 	@scripts/bootstrap bench
@@ -90,6 +130,7 @@ bench:
 	cmake --build $(BENCH_BUILD) --target kippfeld_bench kippfeld -j $(JOBS)
 	./$(BENCH_BUILD)/bench/kippfeld_bench
 	bench/terminal_cost $(BENCH_BUILD)/src/kippfeld $(if $(BENCH_BEFORE),--before $(BENCH_BEFORE))
+	bench/history_read $(BENCH_BUILD)/src/kippfeld
 
 # valgrind memcheck over whole scripted games (the game flow tests) and the
 # input floods: any error or leak fails.
@@ -103,6 +144,17 @@ memcheck:
 	    --error-exitcode=1 ./$(BUILD)/tests/$$test --gtest_brief=1; \
 	  echo "memcheck: $$test: no errors, no leaks"; \
 	done
+
+# Every C++ file laid out as .clang-format says; `make format` lays them out.
+FORMAT_FILES = $(sort $(shell find src tests fuzz bench -name '*.cpp' -o -name '*.h'))
+format-check:
+	@scripts/bootstrap format
+	@clang-format --dry-run -Werror $(FORMAT_FILES)
+	@echo "format-check: $(words $(FORMAT_FILES)) files as .clang-format lays them out"
+
+format:
+	@scripts/bootstrap format
+	clang-format -i $(FORMAT_FILES)
 
 # --- The browser page ---
 # build-web/kippfeld.html: the game compiled to WebAssembly with Debian's
@@ -142,4 +194,7 @@ bootstrap:
 	@scripts/bootstrap
 
 clean:
-	rm -rf $(BUILD) build-sanitize $(FUZZ_BUILD) $(BENCH_BUILD) $(WINDOWS_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) build-sanitize $(FUZZ_BUILD) $(BENCH_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(ARM64_BUILD)
+	rm -rf $(PACKAGE_BUILD) $(PACKAGE_BUILD)-again
+	rm -rf $(WEB_BUILD)

@@ -2,7 +2,9 @@
 // input decoder. Besides crashes this checks what the rest of the program
 // relies on: mouse records inside the screen, a bounded wait buffer, nothing
 // left overdue, key presses paired with their releases, and a decoder that is
-// still usable once the garbage has timed out.
+// still usable once the garbage has timed out. The decoder also knows a
+// terminal's own keys, chosen to clash with what it knows by heart and to
+// start one another.
 //
 // Input layout, so that seeds can be written by hand:
 //   byte 0, byte 1   screen width and height (0: the decoder does not clamp)
@@ -12,14 +14,30 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/terminal/decoder.h"
 
 namespace {
 
+using kippfeld::platform::DecodedKey;
 using kippfeld::platform::InputDecoder;
 using kippfeld::platform::InputRecord;
+using kippfeld::platform::TerminalKey;
+
+const std::vector<TerminalKey> kTerminalKeys = {
+    {"knp", "\x1b[G", DecodedKey{0, 81, 0}},
+    {"kcuu1", "\033A", DecodedKey{0, 72, 0}},
+    {"khome", "\x1e", DecodedKey{0, 71, 0}},
+    {"kc3", "\x1e_", DecodedKey{0, 81, 0}},
+    {"kcub1", "\x08", DecodedKey{0, 75, 0}},
+    {"kcuf1", "\233C", DecodedKey{0, 77, 0}},
+    {"kcud1", std::string("\0P", 2), DecodedKey{0, 80, 0}},
+    {"kpp", "~\x0b", DecodedKey{0, 73, 0}},
+    {"kend", "\x1b[1;5", DecodedKey{0, 79, 0}},
+};
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -71,6 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Screen screen{data[0], data[1]};
   InputDecoder decoder;
   decoder.SetScreenSize(screen.width, screen.height);
+  decoder.SetTerminalKeys(kTerminalKeys);
 
   std::uint64_t now = 1000;
   std::size_t position = 2;

@@ -12,7 +12,9 @@
 //    column ranges and sums the reader promises), and written out again it
 //    reads back as the same record and the same line;
 //  - every skipped line is named by a line number within the content, in
-//    the order of the file, at most one message a line.
+//    the order of the file, at most one message a line; the report names
+//    the first 20 and counts the rest in one line;
+//  - the content read in pieces gives the same records and problems.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -104,7 +106,9 @@ std::vector<std::string_view> Lines(std::string_view text) {
 void CheckReport(const app::HistoryReport& report, const game::History& history, bool utf8) {
   CheckShown(report.out, utf8, true);
   Check(!report.out.empty() && report.out.back() == '\n');
-  Check(report.errors.size() == history.problems.size());
+  // The first skipped lines are named, the rest counted in one more line.
+  const std::size_t named = std::min(history.problems.size(), app::kNamedProblems);
+  Check(report.errors.size() == named + (history.problems.size() > named ? 1 : 0));
   for (const std::string& error : report.errors) CheckShown(error, utf8, false);
 
   const std::vector<std::string_view> lines = Lines(report.out);
@@ -136,23 +140,25 @@ void CheckRecord(const game::TestRecord& record) {
   long long moves = 0;
   for (int k = 1; k <= game::kTaskCount; ++k) {
     const long double time = record.taskTime[k];
-    Check(time >= 0 && time <= 86400);
+    Check(time >= 0 && time <= game::kMostTaskSeconds);
     // Whole tenths, as the table lists them.
     Check(std::fabs(time * 10 - std::nearbyint(time * 10)) < 1e-9L);
-    Check(record.taskMoves[k] >= 0 && record.taskMoves[k] <= 864'000);
+    Check(record.taskMoves[k] >= 0 && record.taskMoves[k] <= game::kMostMoves);
     // Only a completed task has a time, only a reached one moves.
     if (k > record.tasks) Check(time == 0);
     if (k > record.tasks + 1) Check(record.taskMoves[k] == 0);
     moves += record.taskMoves[k];
   }
-  Check(record.moves == moves);
-  Check(record.time >= 0 && record.time <= 12 * 86400.0f);
+  // The total's count stops where a float stops counting.
+  Check(record.moves == std::min(moves, game::kMostMoves));
+  Check(record.time >= 0 && record.time <= game::kMostTotalSeconds);
 }
 
 // Written out and read back, a record stays itself.
 void CheckRoundTrip(const game::TestRecord& record) {
   const std::string line = game::HistoryLine(record);
   Check(std::count(line.begin(), line.end(), '\n') == 1 && line.back() == '\n');
+  Check(game::HistoryLineFault(std::string_view(line).substr(0, line.size() - 1)).empty());
   const game::History again = game::ParseHistory(line);
   Check(again.problems.empty());
   Check(again.records.size() == 1);
@@ -177,15 +183,35 @@ void CheckProblems(const game::History& history, std::string_view content) {
     previous = problem.line;
     Check(!problem.reason.empty());
     for (char c : problem.reason) Check(c >= 0x20 && c < 0x7F);
+    for (char c : problem.kind) Check(c >= 0x20 && c < 0x7F);
   }
 }
 
 }  // namespace
 
+// The content in pieces cut wherever the input's first byte says reads as
+// the whole of it did.
+void CheckPieces(const game::History& history, std::string_view content) {
+  const std::size_t step = content.empty() ? 1 : 1 + static_cast<unsigned char>(content[0]) % 64;
+  std::size_t records = 0;
+  std::vector<game::HistoryProblem> problems;
+  game::HistoryReader reader([&](const game::TestRecord&) { ++records; },
+                             [&](const game::HistoryProblem& p) { problems.push_back(p); });
+  for (std::size_t at = 0; at < content.size(); at += step) reader.Read(content.substr(at, step));
+  reader.Finish();
+  Check(records == history.records.size());
+  Check(problems.size() == history.problems.size());
+  for (std::size_t i = 0; i < problems.size(); ++i) {
+    Check(problems[i].line == history.problems[i].line);
+    Check(problems[i].reason == history.problems[i].reason);
+  }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view content(reinterpret_cast<const char*>(data), size);
   const game::History history = game::ParseHistory(content);
   CheckProblems(history, content);
+  CheckPieces(history, content);
   for (const game::TestRecord& record : history.records) {
     CheckRecord(record);
     CheckRoundTrip(record);

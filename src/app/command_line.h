@@ -38,7 +38,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
 // What --help prints on standard output.
 std::string UsageText();
-// What --version prints on standard output: "kippfeld 1.1.0" and a newline.
+// What --version prints on standard output: "kippfeld 1.2.0" and a newline.
 std::string VersionText();
 // The one line a usage error prints on standard error, with the way to help.
 std::string UsageErrorLine(const CommandLine& commandLine);

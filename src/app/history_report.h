@@ -1,18 +1,26 @@
-// `kippfeld --history`: the recorded tests, the best time and the fewest
-// moves of every task, the best complete test and a chart of the complete
-// tests' total times, as plain text for standard output. It never changes
-// the terminal's modes and writes no colour or other escape sequence, so
-// the same text reads right in a terminal, a pipe or a file.
+// `kippfeld --history`: the most recent tests, each task's best time and
+// fewest moves beside the fewest a perfect player needs, the best complete
+// test, the averages of the latest complete tests and a chart of their total
+// times, as plain text for standard output. It never changes the terminal's
+// modes and writes no colour or other escape sequence, so the same text
+// reads right in a terminal, a pipe or a file.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/history_figures.h"
 #include "app/history_source.h"
+#include "game/history.h"
 
 namespace kippfeld::app {
+
+// Skipped lines are named one by one up to this many; the rest are counted.
+inline constexpr std::size_t kNamedProblems = 20;
 
 struct ReportStyle {
   // The output takes UTF-8: the chart is drawn with block characters, and
@@ -25,7 +33,30 @@ struct HistoryReport {
   std::vector<std::string> errors;  // lines for standard error, without line ends
 };
 
-// The report on the content of the history file that `place` names.
+// The report on a history file read piece by piece: it keeps what the
+// report shows and no more, however long the file.
+class HistoryReportReader {
+ public:
+  HistoryReportReader(std::string_view place, const ReportStyle& style);
+  // Its reader hands records and problems back to this very object.
+  HistoryReportReader(const HistoryReportReader&) = delete;
+  HistoryReportReader& operator=(const HistoryReportReader&) = delete;
+
+  void Read(std::string_view piece) { reader_.Read(piece); }
+  HistoryReport Finish();
+
+ private:
+  void Problem(const game::HistoryProblem& problem);
+
+  std::string place_;  // as it is shown
+  ReportStyle style_;
+  HistoryFigures figures_;
+  std::vector<std::string> named_;
+  std::map<std::string, long long> unnamed_;  // by kind; there are few kinds
+  game::HistoryReader reader_;
+};
+
+// The report on the whole content of the history file that `place` names.
 HistoryReport ReportHistory(std::string_view place, std::string_view content,
                             const ReportStyle& style);
 

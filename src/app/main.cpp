@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     setting.history = &theStore.emplace();
   }
   platform::AtProcessEnd(&TellGameReport);
-  std::unique_ptr<platform::Platform> platform = platform::OpenConsolePlatform();
+  std::unique_ptr<platform::Platform> platform = platform::OpenConsolePlatform(argc, argv);
   if (!platform) return 1;
   console::StartUp(*platform, [&setting](const console::StartParameters& start) {
     return game::GameMain(start, setting);

@@ -100,16 +100,31 @@ int CompareBig(BigInteger a, BigInteger b) {
   return 0;
 }
 
+// v > 0 as m * 2^exponent with m an integer of whole 32-bit limbs: all of
+// the significand, 64 bits of the x86 extended type, 113 of IEEE quad.
+BigInteger Significand(long double v, int& exponent) {
+  constexpr int kLimbs = (std::numeric_limits<long double>::digits + 31) / 32;
+  int binaryExponent = 0;
+  long double fraction = std::frexp(v, &binaryExponent);
+  BigInteger m(kLimbs, 0u);
+  for (int i = kLimbs; i-- > 0;) {
+    fraction = std::ldexp(fraction, 32);
+    long double limb = std::floor(fraction);
+    m[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(limb);
+    fraction -= limb;
+  }
+  exponent = binaryExponent - 32 * kLimbs;
+  return m;
+}
+
 // Where the exact v * 10^s lies against q + 1/2: negative below, 0 on it,
-// positive above. v = m * 2^E with a 64-bit m, so the question is whether
+// positive above. v = m * 2^E, so the question is whether
 // m * 2^(E+1) * 10^s exceeds 2q + 1; each factor goes to the side where its
 // exponent is positive.
 int SideOfHalf(long double v, int s, std::uint64_t q) {
   int binaryExponent = 0;
-  long double fraction = std::frexp(v, &binaryExponent);
-  auto m = static_cast<std::uint64_t>(std::ldexp(fraction, 64));
-  int twos = binaryExponent - 64 + 1;
-  BigInteger left = FromWord(m);
+  BigInteger left = Significand(v, binaryExponent);
+  int twos = binaryExponent + 1;
   BigInteger right = FromWord(2 * q + 1);
   MultiplyByTenTo(s >= 0 ? left : right, s >= 0 ? s : -s);
   MultiplyByTwoTo(twos >= 0 ? left : right, twos >= 0 ? twos : -twos);
@@ -328,7 +343,12 @@ long double Complement(long double x) {
   // Outside the 64-bit range (and for a NaN) the conversion gives the
   // integer indefinite value, the most negative 64-bit integer, as the
   // 80-bit unit's store does; its complement is the most positive one.
-  long long whole = std::llrint(x);
+  // llrint leaves that case to the machine (arm64 saturates instead), so it
+  // is decided here.
+  constexpr long double kTwoTo63 = 9223372036854775808.0L;
+  long double rounded = std::nearbyint(x);
+  long long whole = std::numeric_limits<long long>::min();
+  if (rounded >= -kTwoTo63 && rounded < kTwoTo63) whole = static_cast<long long>(rounded);
   return static_cast<long double>(~whole);
 }
 

@@ -1,11 +1,27 @@
 // Numbers and their text form. Arithmetic runs in long double (the x86-64
-// extended type, 64-bit significand); values the game stores are float.
+// extended type, 64-bit significand; IEEE quad on arm64 and WebAssembly);
+// values the game stores are float.
 #pragma once
 
+#include <limits>
 #include <string>
 #include <string_view>
 
 namespace kippfeld::console {
+
+// Times and totals are summed and rounded in long double, and the text form
+// works out 18 significant digits of a value to show 15 (digit 16 decides
+// the rounding): that takes a significand of 64 bits or more, some 19
+// digits. Where long double is only a double (53 bits, not quite 16 digits:
+// MSVC, 32-bit ARM) sums drift into the shown digits and ties round the
+// other way, so such a build would show other numbers than every other one.
+static_assert(std::numeric_limits<long double>::digits >= 64,
+              "kippfeld needs a long double with a significand of 64 bits or more "
+              "(x86 extended or IEEE quad); with a 53-bit one its numbers differ");
+// The text forms read and write exponents up to about 4932, as the extended
+// type holds them.
+static_assert(std::numeric_limits<long double>::max_exponent10 >= 4932,
+              "kippfeld needs a long double with the extended exponent range");
 
 // The number text form: sign place (blank or "-"), the digits with `digits`
 // (7 or 15) significant digits in fixed, fractional or exponent form, and one

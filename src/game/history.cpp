@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,14 +20,13 @@ namespace {
 constexpr int kStoredDigits = 7;     // a float's own value, as the table writes counts
 constexpr int kComputedDigits = 15;  // the listed times, as the table writes them
 
-// A task is timed from two readings of a clock that starts again at
-// midnight, so its time is always under a day; at one input per 100 ms poll,
-// a day's moves are fewer than this.
-constexpr long double kSecondsPerDay = 86400;
-constexpr long long kMostMovesPerTask = 864'000;
 // Longer number texts are absurd for any column; shorter ones cannot
 // overflow while they are read.
 constexpr std::size_t kLongestNumber = 12;
+// A record's line is at most some 370 bytes: the date, 27 numbers of at
+// most kLongestNumber digits, the tabs and a CR. A longer line is skipped
+// as it comes, without being kept.
+constexpr std::size_t kLongestLine = 1024;
 
 constexpr std::string_view kDateExample = "2025-03-14T09:26:53+01:00";
 constexpr std::size_t kShownFieldLength = 30;
@@ -39,22 +40,27 @@ std::string NumberText(long double value, int digits) {
   return text;
 }
 
-// Built by appending: GCC 12 warns falsely (-Wrestrict) on "literal" + string.
-std::string TimeColumn(int task) {
-  return std::string(1, 't').append(std::to_string(task)).append("_s");
-}
-
-std::string MovesColumn(int task) {
-  return std::string(1, 't').append(std::to_string(task)).append("_moves");
-}
-
-std::vector<std::string> ColumnNames() {
-  std::vector<std::string> names = {"started", "tasks", "time_s", "moves"};
-  for (int k = 1; k <= kTaskCount; ++k) {
-    names.push_back(TimeColumn(k));
-    names.push_back(MovesColumn(k));
-  }
+// Built once: the reader names a column in every reason it gives.
+const std::array<std::string, kHistoryColumns>& ColumnNames() {
+  static const std::array<std::string, kHistoryColumns> names = [] {
+    std::array<std::string, kHistoryColumns> list = {"started", "tasks", "time_s", "moves"};
+    for (int k = 1; k <= kTaskCount; ++k) {
+      // Built by appending: GCC 12 warns falsely (-Wrestrict) on "literal" + string.
+      std::string task = std::string(1, 't').append(std::to_string(k));
+      list[static_cast<std::size_t>(2 + 2 * k)] = std::string(task).append("_s");
+      list[static_cast<std::size_t>(3 + 2 * k)] = std::string(task).append("_moves");
+    }
+    return list;
+  }();
   return names;
+}
+
+std::size_t TimeColumn(int task) {
+  return 2 + 2 * static_cast<std::size_t>(task);
+}
+
+std::size_t MovesColumn(int task) {
+  return TimeColumn(task) + 1;
 }
 
 // The length of the well-formed UTF-8 sequence at `at`, 0 when there is none
@@ -112,35 +118,44 @@ std::string Shown(std::string_view field) {
   return "\"" + text + "\"";
 }
 
-// Why the line cannot be read as text at all, or empty when it can: a
+// Why a line is skipped, and the same without what is particular to it.
+struct Fault {
+  std::string reason;
+  std::string kind;
+};
+
+// Both the same: nothing in the reason is particular to the line.
+Fault Plain(std::string text) {
+  Fault fault{text, std::move(text)};
+  return fault;
+}
+
+// Why the line cannot be read as text at all, or no reason when it can: a
 // control character (the tab between columns aside) or a byte that is not
 // UTF-8. Positions count bytes from 1.
-std::string TextFault(std::string_view line) {
+Fault TextFault(std::string_view line) {
   for (std::size_t at = 0; at < line.size();) {
+    unsigned char lead = static_cast<unsigned char>(line[at]);
+    // Printable ASCII, nearly every byte of a sound line, needs no decoding.
+    if (lead >= 0x20 && lead < 0x7F) {
+      ++at;
+      continue;
+    }
     char32_t codePoint = 0;
     std::size_t length = Utf8Length(line, at, codePoint);
     std::string position = " at byte " + std::to_string(at + 1);
     if (length == 0) {
-      return "not UTF-8 (byte " + Hex(static_cast<unsigned char>(line[at])) + position + ")";
+      return {"not UTF-8 (byte " + Hex(lead) + position + ")", "not UTF-8"};
     }
-    if (codePoint == 0) return "a NUL byte" + position;
+    if (codePoint == 0) return {"a NUL byte" + position, "a NUL byte"};
     if (codePoint != '\t' && IsControl(codePoint)) {
-      return "a control character (" + Hex(static_cast<unsigned char>(codePoint & 0xFF)) +
-             position + ")";
+      return {"a control character (" + Hex(static_cast<unsigned char>(codePoint & 0xFF)) +
+                  position + ")",
+              "a control character"};
     }
     at += length;
   }
   return {};
-}
-
-std::vector<std::string_view> SplitColumns(std::string_view line) {
-  std::vector<std::string_view> columns;
-  for (;;) {
-    std::size_t tab = line.find('\t');
-    columns.push_back(line.substr(0, tab));
-    if (tab == std::string_view::npos) return columns;
-    line.remove_prefix(tab + 1);
-  }
 }
 
 bool AllDigits(std::string_view text) {
@@ -158,8 +173,10 @@ int DaysInMonth(int year, int month) {
   return month == 2 && leap ? 29 : kDays[static_cast<std::size_t>(month - 1)];
 }
 
-// YYYY-MM-DDTHH:MM:SS+HH:MM (or -HH:MM), each part in its range. The offset
-// stays within the -12:00 .. +14:00 the world's time zones use.
+// YYYY-MM-DDTHH:MM:SS+HH:MM (or -HH:MM), each part in its range: whatever
+// the game's clock can give. A clock without a battery may start in 1970 in
+// a zone west of UTC, that is in 1969, and the offset is whatever TZ says,
+// within a day.
 bool IsDateTime(std::string_view text) {
   if (text.size() != kDateExample.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -176,79 +193,100 @@ bool IsDateTime(std::string_view text) {
   int year = TwoDigits(text, 0) * 100 + TwoDigits(text, 2);
   int month = TwoDigits(text, 5);
   int day = TwoDigits(text, 8);
-  int offsetHours = TwoDigits(text, 20);
-  return year >= 1970 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month) &&
+  return month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month) &&
          TwoDigits(text, 11) <= 23 && TwoDigits(text, 14) <= 59 && TwoDigits(text, 17) <= 60 &&
-         offsetHours <= 14 && TwoDigits(text, 23) <= 59;
+         TwoDigits(text, 20) <= 23 && TwoDigits(text, 23) <= 59;
 }
 
-// Reads the columns of one line into a record; the reason when a column is
+// TotalTime, with each task's listed time taken from a small cache: a
+// listed time is worked out through its number text, which is most of the
+// cost of reading a line, and a history holds few different task times.
+float SumOfListedTimes(const std::array<float, kEntryCount>& taskTimes) {
+  struct Entry {
+    float time = -1;  // no task time is negative
+    long double listed = 0;
+  };
+  constexpr std::size_t kEntries = 4096;
+  thread_local std::array<Entry, kEntries> cache;
+  float total = 0;
+  for (std::size_t k = 1; k <= kTaskCount; ++k) {
+    float time = taskTimes[k];
+    std::uint32_t bits = std::bit_cast<std::uint32_t>(time);
+    Entry& entry = cache[(bits * 2654435761u >> 20) % kEntries];
+    if (entry.time != time) entry = {time, ListedTime(time)};
+    // Rounded to float after each addition, as the table adds them.
+    total = static_cast<float>(total + entry.listed);
+  }
+  return total;
+}
+
+using Columns = std::array<std::string_view, kHistoryColumns>;
+
+// Reads the columns of one line into a record; the fault when a column is
 // not sound.
 class LineReader {
  public:
-  explicit LineReader(const std::vector<std::string_view>& columns) : columns_(columns) {}
+  explicit LineReader(const Columns& columns) : columns_(columns) {}
 
-  std::string Read(TestRecord& record) {
+  Fault Read(TestRecord& record) {
     if (!IsDateTime(columns_[0])) {
-      return "started: " + Shown(columns_[0]) + " is not a date and time like " +
-             std::string(kDateExample);
+      return {"started: " + Shown(columns_[0]) + " is not a date and time like " +
+                  std::string(kDateExample),
+              "started: not a date and time"};
     }
     record.started = std::string(columns_[0]);
     long long tasks = 0;
     long long moves = 0;
     long double time = 0;
-    if (!Count(1, "tasks", kTaskCount, "is more than the 12 tasks there are", tasks)) {
-      return reason_;
-    }
+    if (!Count(1, kTaskCount, "is more than the 12 tasks there are", tasks)) return fault_;
     record.tasks = static_cast<int>(tasks);
     // A total is a float sum of tenths, so it need not be whole tenths itself.
-    if (!Seconds(2, "time_s", kTaskCount * kSecondsPerDay, "twelve tasks can take", false, time)) {
-      return reason_;
-    }
-    if (!Count(3, "moves", kTaskCount * kMostMovesPerTask,
-               "is more moves than twelve days of input allow", moves)) {
-      return reason_;
-    }
+    if (!Seconds(2, kMostTotalSeconds, "twelve tasks can take", false, time)) return fault_;
+    if (!Count(3, kMostMoves, "is more moves than the game counts", moves)) return fault_;
     record.time = static_cast<float>(time);
     record.moves = moves;
     for (int k = 1; k <= kTaskCount; ++k) {
-      std::size_t at = 2 + 2 * static_cast<std::size_t>(k);
-      if (!Seconds(at, TimeColumn(k), kSecondsPerDay, "a task can take", true,
-                   record.taskTime[k])) {
-        return reason_;
+      if (!Seconds(TimeColumn(k), kMostTaskSeconds, "a task can take", true, record.taskTime[k])) {
+        return fault_;
       }
-      if (!Count(at + 1, MovesColumn(k), kMostMovesPerTask,
-                 "is more moves than a day of input allows", record.taskMoves[k])) {
-        return reason_;
+      if (!Count(MovesColumn(k), kMostMoves, "is more moves than the game counts",
+                 record.taskMoves[k])) {
+        return fault_;
       }
     }
     return Consistency(record);
   }
 
  private:
-  bool Fail(std::string reason) {
-    reason_ = std::move(reason);
+  bool Fail(std::size_t at, std::string detail, std::string_view kind) {
+    const std::string& name = ColumnNames()[at];
+    fault_ = {name + ": " + std::move(detail), name + ": " + std::string(kind)};
     return false;
   }
 
-  bool Count(std::size_t at, const std::string& name, long long most, std::string_view tooMany,
-             long long& value) {
+  bool Count(std::size_t at, long long most, std::string_view tooMany, long long& value) {
     std::string_view text = columns_[at];
     if (!text.empty() && text[0] == '-' && AllDigits(text.substr(1))) {
-      return Fail(name + ": " + Shown(text) + " is negative");
+      return Fail(at, Shown(text) + " is negative", "negative");
     }
-    if (!AllDigits(text)) return Fail(name + ": " + Shown(text) + " is not a whole number");
+    if (!AllDigits(text))
+      return Fail(at, Shown(text) + " is not a whole number", "not a whole number");
     if (text.size() > kLongestNumber) {
-      return Fail(name + ": " + Shown(text) + " " + std::string(tooMany));
+      return Fail(at, Shown(text) + " " + std::string(tooMany), "too large");
     }
-    value = std::stoll(std::string(text));
-    if (value > most) return Fail(name + ": " + std::string(text) + " " + std::string(tooMany));
+    value = 0;
+    for (char digit : text) value = value * 10 + (digit - '0');
+    if (value > most) {
+      return Fail(
+          at, std::string(text) + " " + std::string(tooMany) + " (" + std::to_string(most) + ")",
+          "too large");
+    }
     return true;
   }
 
   // Seconds: digits with at most one point, as the table lists them.
-  bool Seconds(std::size_t at, const std::string& name, long double most, std::string_view why,
-               bool wholeTenths, long double& value) {
+  bool Seconds(std::size_t at, long double most, std::string_view why, bool wholeTenths,
+               long double& value) {
     std::string_view text = columns_[at];
     std::string_view digits = text;
     bool negative = !digits.empty() && digits[0] == '-';
@@ -259,62 +297,90 @@ class LineReader {
         point == std::string_view::npos ? std::string_view{} : digits.substr(point + 1);
     bool number = (whole.empty() || AllDigits(whole)) &&
                   (point == std::string_view::npos ? !whole.empty() : AllDigits(fraction));
-    if (!number) return Fail(name + ": " + Shown(text) + " is not a number of seconds");
-    if (negative) return Fail(name + ": " + Shown(text) + " is negative");
-    if (text.size() > kLongestNumber) return Fail(name + ": " + Shown(text) + " is too long");
+    if (!number) {
+      return Fail(at, Shown(text) + " is not a number of seconds", "not a number of seconds");
+    }
+    if (negative) return Fail(at, Shown(text) + " is negative", "negative");
+    if (text.size() > kLongestNumber) return Fail(at, Shown(text) + " is too long", "too long");
     value = console::ParseNumber(text);
     if (value > most) {
-      return Fail(name + ": " + std::string(text) + " seconds is more than " + std::string(why));
+      return Fail(at,
+                  std::string(text) + " seconds is more than " + std::string(why) + " (" +
+                      NumberText(most, kComputedDigits) + ")",
+                  "too large");
     }
     std::string_view fractionDigits = fraction.substr(0, fraction.find_last_not_of('0') + 1);
     if (wholeTenths && fractionDigits.size() > 1) {
-      return Fail(name + ": " + std::string(text) + " is not a whole number of tenths");
+      return Fail(at, std::string(text) + " is not a whole number of tenths",
+                  "not a whole number of tenths");
     }
     return true;
   }
 
   // The columns must fit together the way one results table's do.
-  static std::string Consistency(const TestRecord& record) {
+  Fault Consistency(const TestRecord& record) {
     long long moves = 0;
     std::array<float, kEntryCount> times{};
     for (int k = 1; k <= kTaskCount; ++k) {
       if (k > record.tasks && record.taskTime[k] != 0) {
-        return TimeColumn(k) + ": a time for a task that was not completed (tasks is " +
-               std::to_string(record.tasks) + ")";
+        Fail(TimeColumn(k),
+             "a time for a task that was not completed (tasks is " + std::to_string(record.tasks) +
+                 ")",
+             "a time for a task not completed");
+        return fault_;
       }
       if (k > record.tasks + 1 && record.taskMoves[k] != 0) {
-        return MovesColumn(k) + ": moves for a task that was never reached (tasks is " +
-               std::to_string(record.tasks) + ")";
+        Fail(MovesColumn(k),
+             "moves for a task that was never reached (tasks is " + std::to_string(record.tasks) +
+                 ")",
+             "moves for a task never reached");
+        return fault_;
       }
       moves += record.taskMoves[k];
       times[static_cast<std::size_t>(k)] = static_cast<float>(record.taskTime[k]);
     }
-    if (moves != record.moves) {
-      return "moves: " + std::to_string(record.moves) + " is not the sum of the task moves (" +
-             std::to_string(moves) + ")";
+    // The total's count stops at the bound, as the tasks' own counts do.
+    if (record.moves != std::min(moves, kMostMoves)) {
+      std::string sum = std::to_string(moves);
+      if (moves > kMostMoves) sum += ", where the count stops at " + std::to_string(kMostMoves);
+      Fail(3, std::to_string(record.moves) + " is not the sum of the task moves (" + sum + ")",
+           "not the sum of the task moves");
+      return fault_;
     }
     // Compared at the float's own seven digits, the way the file writes a
     // total: a spreadsheet that saved it back with more or fewer trailing
-    // zeros has not changed it.
-    std::string total = NumberText(TotalTime(times), kStoredDigits);
-    if (NumberText(record.time, kStoredDigits) != total) {
-      return "time_s: " + NumberText(record.time, kStoredDigits) +
-             " is not the sum of the task times (" + total + ")";
+    // zeros has not changed it. The same float has the same digits.
+    float sum = SumOfListedTimes(times);
+    if (sum == record.time) return {};
+    std::string total = NumberText(sum, kStoredDigits);
+    std::string written = NumberText(record.time, kStoredDigits);
+    if (written != total) {
+      Fail(2, written + " is not the sum of the task times (" + total + ")",
+           "not the sum of the task times");
+      return fault_;
     }
     return {};
   }
 
-  const std::vector<std::string_view>& columns_;
-  std::string reason_;
+  const Columns& columns_;
+  Fault fault_;
 };
 
-std::string ReadLine(std::string_view line, TestRecord& record) {
-  if (line.empty()) return "an empty line";
-  if (std::string fault = TextFault(line); !fault.empty()) return fault;
-  std::vector<std::string_view> columns = SplitColumns(line);
-  if (columns.size() != static_cast<std::size_t>(kHistoryColumns)) {
-    return std::to_string(columns.size()) + " columns instead of " +
-           std::to_string(kHistoryColumns);
+Fault ReadLine(std::string_view line, TestRecord& record) {
+  if (line.empty()) return Plain("an empty line");
+  if (Fault fault = TextFault(line); !fault.reason.empty()) return fault;
+  Columns columns;
+  std::size_t count = 0;
+  for (;;) {
+    std::size_t tab = line.find('\t');
+    if (count < columns.size()) columns[count] = line.substr(0, tab);
+    ++count;
+    if (tab == std::string_view::npos) break;
+    line.remove_prefix(tab + 1);
+  }
+  if (count != columns.size()) {
+    return {std::to_string(count) + " columns instead of " + std::to_string(kHistoryColumns),
+            "the wrong number of columns"};
   }
   return LineReader(columns).Read(record);
 }
@@ -356,35 +422,78 @@ std::string HistoryLine(const TestRecord& record) {
   return line + '\n';
 }
 
-History ParseHistory(std::string_view content) {
-  History history;
-  std::string header = HistoryHeader();
-  header.pop_back();
-  long long number = 0;
-  while (!content.empty()) {
-    ++number;
-    std::size_t end = content.find('\n');
-    if (end == std::string_view::npos) {
-      // Whatever a write cut short may still look like a record with its
-      // last number cut, so it is never taken.
-      history.problems.push_back({number, "the last line has no line end (a write was cut short)"});
-      break;
+std::string HistoryLineFault(std::string_view line) {
+  TestRecord record;
+  return ReadLine(line, record).reason;
+}
+
+HistoryReader::HistoryReader(RecordSink record, ProblemSink problem)
+    : record_(std::move(record)), problem_(std::move(problem)), header_(HistoryHeader()) {
+  header_.pop_back();
+}
+
+void HistoryReader::Read(std::string_view piece) {
+  while (!piece.empty()) {
+    std::size_t end = piece.find('\n');
+    std::string_view part = piece.substr(0, end);
+    if (!overlong_ && pending_.size() + part.size() > kLongestLine) {
+      overlong_ = true;
+      pending_.clear();
+      pending_.shrink_to_fit();
     }
-    std::string_view line = content.substr(0, end);
-    content.remove_prefix(end + 1);
-    // A file saved by a Windows program may end its lines with CR LF.
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    // Two games creating the file at once on a file system without locks may
-    // both write the header; a file put together from two keeps both.
-    if (line == header) continue;
-    TestRecord record;
-    std::string reason = ReadLine(line, record);
-    if (reason.empty()) {
-      history.records.push_back(std::move(record));
+    if (end == std::string_view::npos) {
+      if (!overlong_) pending_.append(part);
+      return;
+    }
+    piece.remove_prefix(end + 1);
+    ++number_;
+    if (overlong_) {
+      overlong_ = false;
+      Fault fault = Plain("a line longer than any record");
+      fault.reason += " (more than " + std::to_string(kLongestLine) + " bytes)";
+      problem_({number_, std::move(fault.reason), std::move(fault.kind)});
+    } else if (pending_.empty()) {
+      TakeLine(part);
     } else {
-      history.problems.push_back({number, std::move(reason)});
+      pending_.append(part);
+      TakeLine(pending_);
+      pending_.clear();
     }
   }
+}
+
+void HistoryReader::Finish() {
+  if (pending_.empty() && !overlong_) return;
+  // Whatever a write cut short may still look like a record with its last
+  // number cut, so it is never taken.
+  Fault fault = Plain("the last line has no line end");
+  fault.reason += " (a write was cut short)";
+  problem_({number_ + 1, std::move(fault.reason), std::move(fault.kind)});
+  pending_.clear();
+  overlong_ = false;
+}
+
+void HistoryReader::TakeLine(std::string_view line) {
+  // A file saved by a Windows program may end its lines with CR LF.
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  // Two games creating the file at once on a file system without locks may
+  // both write the header; a file put together from two keeps both.
+  if (line == header_) return;
+  TestRecord record;
+  Fault fault = ReadLine(line, record);
+  if (fault.reason.empty()) {
+    record_(record);
+  } else {
+    problem_({number_, std::move(fault.reason), std::move(fault.kind)});
+  }
+}
+
+History ParseHistory(std::string_view content) {
+  History history;
+  HistoryReader reader([&](const TestRecord& record) { history.records.push_back(record); },
+                       [&](const HistoryProblem& problem) { history.problems.push_back(problem); });
+  reader.Read(content);
+  reader.Finish();
   return history;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,22 @@ namespace kippfeld::game {
 
 // started, tasks, time_s, moves, then t1_s, t1_moves ... t12_s, t12_moves.
 inline constexpr int kHistoryColumns = 4 + 2 * kTaskCount;
+
+// The bounds of what a results table can list, which the writer keeps to
+// and the reader checks: every line the game writes reads back.
+//
+// A task is timed from two readings of a clock that counts seconds since
+// midnight in tenths, and a time that spans midnight is corrected by a day:
+// the longest task time is the day's last tenth.
+inline constexpr long double kMostTaskSeconds = 86399.9L;
+// The total adds the twelve listed times in float; its rounding may lift
+// the sum of twelve longest tasks by a fraction of a second, never to twelve
+// whole days.
+inline constexpr long double kMostTotalSeconds = kTaskCount * 86400.0L;
+// Moves are counted in floats, which count exactly up to 2^24: one added
+// there gives 2^24 again. A task's count and the total both stop there, so
+// the total is the sum of the task moves only up to this bound.
+inline constexpr long long kMostMoves = 1LL << 24;
 
 // One test as its results table listed it.
 struct TestRecord {
@@ -41,9 +58,44 @@ std::string HistoryHeader();
 // time under a second so that every reader takes it for a number.
 std::string HistoryLine(const TestRecord& record);
 
+// Why the line (without its line end) is not one sound record, as the
+// reader judges it; empty when it is. The writer asks this of every line
+// before it appends it.
+std::string HistoryLineFault(std::string_view line);
+
 struct HistoryProblem {
   long long line = 0;  // 1-based
   std::string reason;  // printable ASCII
+  // The reason without what is particular to the line ("t3_s: not a number
+  // of seconds"): problems of one kind have the same text, to be counted.
+  std::string kind;
+};
+
+// Reads a history file piece by piece as it comes, so that a file of any
+// size costs the memory of one line: each line is judged as soon as its line
+// end arrives, and a line longer than any record is skipped without being
+// kept. The header line is passed over wherever it stands; every other line
+// that is not one whole, sound record is named with the reason.
+class HistoryReader {
+ public:
+  using RecordSink = std::function<void(const TestRecord&)>;
+  using ProblemSink = std::function<void(const HistoryProblem&)>;
+
+  HistoryReader(RecordSink record, ProblemSink problem);
+
+  void Read(std::string_view piece);
+  // The end of the file: a last line without its line end is named.
+  void Finish();
+
+ private:
+  void TakeLine(std::string_view line);
+
+  RecordSink record_;
+  ProblemSink problem_;
+  std::string header_;
+  std::string pending_;  // the start of a line whose end has not come yet
+  bool overlong_ = false;
+  long long number_ = 0;  // lines ended so far
 };
 
 struct History {
@@ -51,9 +103,8 @@ struct History {
   std::vector<HistoryProblem> problems;
 };
 
-// Reads the content of a history file. The header line is passed over
-// wherever it stands; every other line that is not one whole, sound record
-// is left out and named with the reason.
+// The whole content of a history file read at once: every record and every
+// problem, for callers that hold the content anyway.
 History ParseHistory(std::string_view content);
 
 // The text with every byte a terminal could act on shown as \xNN instead:

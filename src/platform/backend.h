@@ -8,9 +8,10 @@
 
 namespace kippfeld::platform {
 
-// Opens the player's console. Returns nullptr after saying why on standard
-// error when there is none to play on.
-std::unique_ptr<Platform> OpenConsolePlatform();
+// Opens the player's console for the program started with main's arguments
+// (argv[0] its name). Returns nullptr after saying why on standard error
+// when there is none to play on.
+std::unique_ptr<Platform> OpenConsolePlatform(int argc, const char* const* argv);
 
 // Has action run when the game ends the process through the platform's
 // ExitProcess, after the console has been given back, so that what it writes

@@ -67,8 +67,19 @@ INSTANTIATE_TEST_SUITE_P(
         Case{{"--foo", "a"}, Action::kUsageError, false, "unknown option '--foo'"},
         // A control character cannot break the message's one line.
         Case{{"a\nb\x1b"}, Action::kUsageError, false, "unexpected argument 'a\\x0Ab\\x1B'"},
-        // Non-ASCII bytes are the user's own text and pass unchanged.
-        Case{{"\xC3\xBC"}, Action::kUsageError, false, "unexpected argument '\xC3\xBC'"}));
+        // Printable UTF-8 is the user's own text and passes unchanged.
+        Case{{"\xC3\xBC"}, Action::kUsageError, false, "unexpected argument '\xC3\xBC'"},
+        // A C1 control sequence introducer, raw and encoded, is spelled out.
+        Case{{"\x9b"
+              "31m"},
+             Action::kUsageError,
+             false,
+             "unexpected argument '\\x9B31m'"},
+        Case{{"\xC2\x9B"
+              "31m"},
+             Action::kUsageError,
+             false,
+             "unexpected argument '\\xC2\\x9B31m'"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Combinations, ParseCommandLineTest,
@@ -94,6 +105,73 @@ INSTANTIATE_TEST_SUITE_P(
         Case{{"--no-history", "--history"}, Action::kShowHistory, true, ""},
         Case{{"-V", "--no-history"}, Action::kShowVersion, true, ""},
         Case{{"--no-history", "--"}, Action::kPlay, true, ""}));
+
+std::string Spelled(std::string_view bytes) {
+  std::string spelled;
+  for (char c : bytes) {
+    char escape[5];
+    std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(c));
+    spelled += escape;
+  }
+  return spelled;
+}
+
+std::string Shown(const std::string& argument) {
+  const std::string error = ParseCommandLine({argument}).error;
+  const std::string prefix = "unexpected argument '";
+  EXPECT_TRUE(error.starts_with(prefix) && error.ends_with("'")) << error;
+  return error.substr(prefix.size(), error.size() - prefix.size() - 1);
+}
+
+// Every byte on its own, and every byte after each lead byte of a two-byte
+// character: only printable ASCII and printable valid UTF-8 pass as they
+// are, every other byte is spelled out.
+TEST(UsageErrorQuotingTest, SpellsOutEveryByteThatIsNotPrintableUtf8) {
+  for (int b = 0; b < 256; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    const bool printable = b >= 0x20 && b < 0x7F;
+    EXPECT_EQ(Shown("x" + byte), "x" + (printable ? byte : Spelled(byte))) << b;
+  }
+  for (int lead = 0xC0; lead <= 0xDF; ++lead) {
+    for (int b = 0; b < 256; ++b) {
+      const std::string pair = {static_cast<char>(lead), static_cast<char>(b)};
+      const bool continuation = b >= 0x80 && b <= 0xBF;
+      const bool valid = lead >= 0xC2 && continuation && !(lead == 0xC2 && b < 0xA0);
+      std::string expected;
+      if (valid) {
+        expected = pair;
+      } else {
+        // The lead is spelled out; the next byte is judged afresh.
+        expected = Spelled(pair.substr(0, 1)) + Shown(pair.substr(1));
+      }
+      EXPECT_EQ(Shown(pair), expected) << lead << " " << b;
+    }
+  }
+  struct Sequence {
+    std::string bytes;
+    bool valid;
+  };
+  const Sequence sequences[] = {
+      {"\xC2\xA0", true},                                // U+00A0, the first after the C1 controls
+      {"\xE2\x80\xA6", true},                            // U+2026
+      {"\xEF\xBF\xBD", true},                            // U+FFFD
+      {"\xF0\x9F\x98\x80", true},                        // U+1F600
+      {"\xF4\x8F\xBF\xBF", true},                        // U+10FFFF
+      {"\xE0\x80\xAF", false},                           // overlong '/'
+      {"\xC1\xBF", false},                               // overlong
+      {"\xED\xA0\x80", false},                           // a surrogate
+      {"\xF4\x90\x80\x80", false},                       // beyond U+10FFFF
+      {"\xF5\x80\x80\x80", false}, {"\xE2\x80", false},  // cut short
+      {"\xF0\x9F\x98", false},
+  };
+  for (const Sequence& s : sequences) {
+    if (s.valid) {
+      EXPECT_EQ(Shown(s.bytes), s.bytes) << Spelled(s.bytes);
+    } else {
+      EXPECT_EQ(Shown(s.bytes), Spelled(s.bytes)) << Spelled(s.bytes);
+    }
+  }
+}
 
 TEST(UsageTextTest, NamesEveryOptionAndTheRules) {
   std::string usage = UsageText();

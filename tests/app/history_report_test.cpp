@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <iterator>
@@ -79,7 +80,7 @@ TEST(HistoryReport, NoTestsYetIsOneLine) {
 
 TEST(HistoryReport, OneTestInAnAsciiLocale) {
   std::string content =
-      HistoryHeader() + Line("2025-03-14T09:26:53+01:00", {12.2f, 1000.5f, 7}, {5, 9, 4, 2});
+      HistoryHeader() + Line("2025-03-14T09:26:53+01:00", {12.2f, 1000.5f, 7}, {5, 9, 6, 2});
   HistoryReport report = ReportHistory(kPlace, content, {false});
   EXPECT_TRUE(report.errors.empty());
   EXPECT_EQ(report.out,
@@ -87,80 +88,92 @@ TEST(HistoryReport, OneTestInAnAsciiLocale) {
                 "\n"
                 "\n"
                 "Tests\n"
-                "   #  Started           Tasks       Time   Moves\n"
-                "   1  2025-03-14 09:26   3/12    16:59.7      20\n"
+                "Extra: the moves of a complete test above the fewest possible, 62\n"
+                "   #  Started           Tasks     Time  Moves  Extra\n"
+                "   1  2025-03-14 09:26   3/12  16:59.7     22\n"
                 "\n"
-                "Best time and fewest moves per task\n"
-                "   #  Task                               Time  on            Moves  on\n"
-                "   1  alles 1                          12.2 s  2025-03-14        5  2025-03-14\n"
-                "   2  alles 0                        1000.5 s  2025-03-14        9  2025-03-14\n"
-                "   3  nur mitte 1                         7 s  2025-03-14        4  2025-03-14\n"
-                "   4  nur mitte 0                           -  -                 -  -\n"
-                "   5  nur mittlere senkrechte 1             -  -                 -  -\n"
-                "   6  nur eckpunkte 0                       -  -                 -  -\n"
-                "   7  nur rechts unten 1                    -  -                 -  -\n"
-                "   8  nur mittlere waagerechte 1            -  -                 -  -\n"
-                "   9  nur li. mitte / re. mitte 1           -  -                 -  -\n"
-                "  10  nur mittlere waagerechte 0            -  -                 -  -\n"
-                "  11  nur li.unt./ mitte / re.ob. 1         -  -                 -  -\n"
-                "  12  nur li.ob./ li.unt./ re.unt 0         -  -                 -  -\n"
+                "Best time and fewest moves per task, and the fewest possible (Optimum)\n"
+                "  Task                               Time on          Moves on          Optimum\n"
+                "  alles 1                          12.2 s 2025-03-14      5 2025-03-14        5\n"
+                "  alles 0                        1000.5 s 2025-03-14      9 2025-03-14        5\n"
+                "  nur mitte 1                       7.0 s 2025-03-14      6 2025-03-14        5\n"
+                "  nur mitte 0                           - -               - -                 5\n"
+                "  nur mittlere senkrechte 1             - -               - -                 7\n"
+                "  nur eckpunkte 0                       - -               - -                 6\n"
+                "  nur rechts unten 1                    - -               - -                 5\n"
+                "  nur mittlere waagerechte 1            - -               - -                 3\n"
+                "  nur li. mitte / re. mitte 1           - -               - -                 5\n"
+                "  nur mittlere waagerechte 0            - -               - -                 8\n"
+                "  nur li.unt./ mitte / re.ob. 1         - -               - -                 5\n"
+                "  nur li.ob./ li.unt./ re.unt 0         - -               - -                 3\n"
                 "\n"
                 "Best complete test: none yet (all twelve tasks in one test)\n"
+                "\n"
+                "Averages of the latest complete tests, each without its best and worst time\n"
+                "  (from 5 complete tests on; 0 so far)\n"
                 "\n"
                 "Total time of the complete tests, oldest on the left\n"
                 "  (no complete test yet)\n");
 }
 
-TEST(HistoryReport, ManyTestsShowBestsWithTheirDatesAndAChart) {
-  std::string content = HistoryHeader() + CompleteLine("2025-03-01T10:00:00+01:00", 20, 6) +
-                        Line("2025-03-02T10:00:00+01:00", {3.5f}, {2, 7}) +
-                        CompleteLine("2025-03-03T10:00:00+01:00", 10, 9) +
-                        CompleteLine("2025-03-04T10:00:00+01:00", 10, 4) +
-                        CompleteLine("2025-03-05T21:30:00-05:00", 15, 5);
+TEST(HistoryReport, ManyTestsShowBestsExtraMovesAndAChart) {
+  std::string content = HistoryHeader() + CompleteLine("2025-03-01T10:00:00+01:00", 20, 9) +
+                        Line("2025-03-02T10:00:00+01:00", {3.5f}, {5, 7}) +
+                        CompleteLine("2025-03-03T10:00:00+01:00", 10, 12) +
+                        CompleteLine("2025-03-04T10:00:00+01:00", 10, 8) +
+                        CompleteLine("2025-03-05T21:30:00-05:00", 15, 8);
   for (bool utf8 : {true, false}) {
     SCOPED_TRACE(utf8 ? "UTF-8" : "ASCII");
     HistoryReport report = ReportHistory(kPlace, content, {utf8});
     EXPECT_TRUE(report.errors.empty());
     ExpectPlainText(report.out, utf8);
     std::vector<std::string> lines = Lines(report.out);
-    EXPECT_EQ(lines[5], "   2  2025-03-02 10:00   1/12     0:03.5       9");
-    EXPECT_EQ(lines[8], "   5  2025-03-05 21:30  12/12     3:15.0      60");
+    EXPECT_EQ(lines[5], "   1  2025-03-01 10:00  12/12  4:10.0    108     46");
+    EXPECT_EQ(lines[6], "   2  2025-03-02 10:00   1/12  0:03.5     12");
+    EXPECT_EQ(lines[9], "   5  2025-03-05 21:30  12/12  3:15.0     96     34");
     // Task 1: the incomplete test was the fastest and took the fewest moves.
-    // Task 2 was only ever completed in complete tests;
-    // the tie at 10 s goes to the earlier.
-    EXPECT_EQ(lines[12],
-              "   1  alles 1                           3.5 s  2025-03-02        2  2025-03-02");
     EXPECT_EQ(lines[13],
-              "   2  alles 0                            10 s  2025-03-03        4  2025-03-04");
-    EXPECT_EQ(lines[25], "Best complete test: #4 on 2025-03-04 10:00, 2:20.0 with 48 moves");
-    EXPECT_EQ(lines[27], "Total time of the complete tests, oldest on the left");
-    // Four bars: 250, 140, 140 and 195 s against a top of 250 s.
-    EXPECT_EQ(lines[28], "     4:10.0 |" + std::string(utf8 ? "\u2588" : "#"));
-    EXPECT_EQ(lines[32], "     2:05.0 |" + std::string(utf8 ? "\u2588\u2588\u2588\u2588" : "####"));
-    EXPECT_EQ(lines[36], "     0:00.0 +----");
-    EXPECT_EQ(lines[37], "             #1 #5");
+              "  alles 1                         3.5 s 2025-03-02      5 2025-03-02        5");
+    // Task 2 was only ever completed in complete tests; the tie at 10 s and
+    // the one at 8 moves go to the earlier.
+    EXPECT_EQ(lines[14],
+              "  alles 0                        10.0 s 2025-03-03      8 2025-03-04        5");
+    // The same time, and fewer moves.
+    EXPECT_EQ(lines[26], "Best complete test: #4 on 2025-03-04 10:00, 2:20.0 with 96 moves");
+    EXPECT_EQ(lines[29], "  (from 5 complete tests on; 4 so far)");
+    EXPECT_EQ(lines[31], "Total time of the complete tests, oldest on the left");
+    // Four bars of two columns and a gap: 250, 140, 140 and 195 s against
+    // a top of 250 s.
+    std::string full = utf8 ? "\u2588\u2588" : "##";
+    EXPECT_EQ(lines[32], "     4:10.0 |" + full);
+    EXPECT_EQ(lines[36], "     2:05.0 |" + full + " " + full + " " + full + " " + full);
+    EXPECT_EQ(lines[40], "     0:00.0 +-----------");
+    EXPECT_EQ(lines[41], "             #1 #3 #4 #5");
     if (utf8) {
       // 195 of 250 s is 49.9 of 64 eighths: the seventh row is filled by two.
-      EXPECT_EQ(lines[29], "            |\u2588  \u2582");
+      EXPECT_EQ(lines[33], "            |" + full + "       \u2582\u2582");
     } else {
       // Half a row or more shows as a whole one.
-      EXPECT_EQ(lines[29], "            |#");
-      EXPECT_EQ(lines[30], "            |#  #");
+      EXPECT_EQ(lines[33], "            |##");
+      EXPECT_EQ(lines[34], "            |##       ##");
     }
   }
 }
 
-TEST(HistoryReport, ChartKeepsTheLatestTestsThatFit) {
+// Many tests: only the most recent are listed, the rest counted.
+TEST(HistoryReport, ListShowsTheLastFiftyAndCountsTheRest) {
   std::string content = HistoryHeader();
-  for (int i = 0; i < 100; ++i) {
-    content += CompleteLine("2025-03-01T10:00:00+01:00", static_cast<float>(10 + i % 7), 5);
+  for (int i = 0; i < 60; ++i) {
+    content += i % 3 == 0 ? Line("2025-03-01T10:00:00+01:00", {3.5f}, {5, 7})
+                          : CompleteLine("2025-03-01T10:00:00+01:00", 10, 9);
   }
   HistoryReport report = ReportHistory(kPlace, content, {true});
   ExpectPlainText(report.out, true);
-  EXPECT_NE(report.out.find("  (the last 66 of 100 complete tests)\n"), std::string::npos);
-  EXPECT_NE(report.out.find("+" + std::string(66, '-') + "\n"), std::string::npos);
   std::vector<std::string> lines = Lines(report.out);
-  EXPECT_EQ(lines.back(), "             #35" + std::string(59, ' ') + "#100");
+  EXPECT_EQ(lines[2], "Tests: the last 50 of 60 (10 earlier ones are not listed)");
+  EXPECT_EQ(lines[5].substr(0, 6), "   11 ");
+  EXPECT_EQ(lines[54].substr(0, 6), "   60 ");
+  EXPECT_EQ(lines[55], "");
 }
 
 // A test left running for days has a total of 10000 minutes or more, whose
@@ -169,7 +182,7 @@ TEST(HistoryReport, ChartKeepsTheLatestTestsThatFit) {
 TEST(HistoryReport, ChartLabelPast10000MinutesKeepsTheBarsOnTheAxis) {
   std::string content = HistoryHeader();
   for (int i = 0; i < 100; ++i) {
-    content += CompleteLine("2025-03-01T10:00:00+01:00", i == 35 ? 86400 : 600, 5);
+    content += CompleteLine("2025-03-01T10:00:00+01:00", i == 35 ? 86399.9f : 600, 9);
   }
   HistoryReport report = ReportHistory(kPlace, content, {false});
   ASSERT_TRUE(report.errors.empty()) << report.errors[0];
@@ -178,12 +191,15 @@ TEST(HistoryReport, ChartLabelPast10000MinutesKeepsTheBarsOnTheAxis) {
   std::size_t chart = 0;
   while (chart < lines.size() && lines[chart].rfind("Total time", 0) != 0) ++chart;
   ASSERT_LT(chart + 11, lines.size());
-  // 11 x 86400 s and 30 s: 15840:30.0 at the top.
-  EXPECT_EQ(lines[chart + 1], "  (the last 65 of 100 complete tests)");
-  EXPECT_EQ(lines[chart + 2].substr(0, 15), "  15840:30.0 |#");
-  EXPECT_EQ(lines[chart + 6].substr(0, 14), "   7920:15.0 |");
-  EXPECT_EQ(lines[chart + 10], "      0:00.0 +" + std::string(65, '-'));
-  EXPECT_EQ(lines[chart + 11], "              #36" + std::string(58, ' ') + "#100");
+  // 100 tests in 50 bars of two; #35 and #36 together: (6630 s + 11 x
+  // 86399.9 s + 30 s, which the float total holds as 950 428.8 s) / 2 =
+  // 478 529.4 s, 7975:29.4 at the top.
+  EXPECT_EQ(lines[chart + 1], "  (each bar the mean of 2 complete tests)");
+  EXPECT_EQ(lines[chart + 2].substr(0, 14), "   7975:29.4 |");
+  EXPECT_EQ(lines[chart + 2].substr(14), std::string(17, ' ') + "#");
+  EXPECT_EQ(lines[chart + 10], "      0:00.0 +" + std::string(50, '-'));
+  EXPECT_EQ(lines[chart + 11].substr(0, 17), "              #1 ");
+  EXPECT_EQ(lines[chart + 11].substr(lines[chart + 11].size() - 5), " #100");
 }
 
 TEST(HistoryReport, BadLinesAreNamedAndNeverReachTheOutput) {
@@ -239,6 +255,30 @@ TEST(HistoryReport, DamagedFilesNeverPutControlBytesOut) {
       for (const std::string& error : report.errors) {
         for (unsigned char byte : error) ASSERT_TRUE(byte >= 0x20 && byte < 0x7F) << error;
       }
+    }
+  }
+}
+
+// Ten thousand bad lines cost no more than twenty: the first are named, the
+// rest counted by kind in one line, and the report still comes.
+TEST(HistoryReport, OnlyBadLinesAreNamedUpToTwentyThenCounted) {
+  std::string good = CompleteLine("2025-03-01T10:00:00+01:00", 20, 9);
+  for (bool withRecord : {false, true}) {
+    std::string content = std::string(9990, '\n');
+    for (int i = 0; i < 10; ++i) content += "a\tb\n";
+    if (withRecord) content += good;
+    HistoryReport report = ReportHistory(kPlace, content, {false});
+    ASSERT_EQ(report.errors.size(), 21u);
+    EXPECT_EQ(report.errors[0], std::string("kippfeld: ") + kPlace + ":1: skipped: an empty line");
+    EXPECT_EQ(report.errors[19],
+              std::string("kippfeld: ") + kPlace + ":20: skipped: an empty line");
+    EXPECT_EQ(report.errors[20], std::string("kippfeld: ") + kPlace +
+                                     ": skipped 9980 more lines: 9970 an empty line, 10 the "
+                                     "wrong number of columns");
+    if (withRecord) {
+      EXPECT_EQ(Lines(report.out)[5].substr(0, 29), "   1  2025-03-01 10:00  12/12");
+    } else {
+      EXPECT_EQ(report.out, std::string("No tests recorded yet in ") + kPlace + ".\n");
     }
   }
 }
@@ -322,6 +362,14 @@ TEST(HistoryCommand, ExitStatusAndStreams) {
   run = RunCommand(store);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "kippfeld: /h/history.tsv:1: skipped: 1 columns instead of 28\n");
+  EXPECT_EQ(run.out.substr(0, 33), "Tests recorded in /h/history.tsv\n");
+
+  // Standard error gets 21 lines however many lines were bad.
+  store.file = std::string(100'000, '\n') + CompleteLine("2025-03-01T10:00:00+01:00", 20, 6);
+  run = RunCommand(store);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 21);
+  EXPECT_NE(run.err.find(": skipped 99980 more lines: 99980 an empty line\n"), std::string::npos);
   EXPECT_EQ(run.out.substr(0, 33), "Tests recorded in /h/history.tsv\n");
 }
 

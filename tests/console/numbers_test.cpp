@@ -119,12 +119,34 @@ TEST(FormatNumber, InfinitiesNanAndNegativeZero) {
   });
 }
 
+// The x86 extended type and IEEE quad (arm64, WebAssembly) share the
+// exponent range, so the largest and the smallest normal values print the
+// same. Quad's subnormals reach further down; the x86 one at 2^-16445 is a
+// quad subnormal too and must print the same on both.
 TEST(FormatNumber, ExtremesOfTheExtendedRange) {
   ExpectForms({
       {LDBL_MAX, 15, " 1.18973149535723E+4932 "},
+      {-LDBL_MAX, 7, "-1.189731E+4932 "},
       {LDBL_MIN, 7, " 3.362103E-4932 "},
-      {LDBL_TRUE_MIN, 15, " 3.64519953188247E-4951 "},
-      {-LDBL_TRUE_MIN, 7, "-3.6452E-4951 "},
+      {0x1p-16445L, 15, " 3.64519953188247E-4951 "},
+      {-0x1p-16445L, 7, "-3.6452E-4951 "},
+  });
+  if (std::numeric_limits<long double>::digits == 64) {
+    ExpectForms({{LDBL_TRUE_MIN, 15, " 3.64519953188247E-4951 "}});
+  } else if (std::numeric_limits<long double>::digits == 113) {
+    ExpectForms(
+        {{LDBL_TRUE_MIN, 15, " 6.47517511943802E-4966 "}, {-LDBL_TRUE_MIN, 7, "-6.475175E-4966 "}});
+  }
+}
+
+// The tie at digit 18 is settled on the exact value: where long double is
+// IEEE quad, bits far below the 64th lift this one past the half. Looking at
+// the top 64 bits alone took it for a tie and kept the even 4.
+TEST(FormatNumber, RegressionQuadBitsBeyondTheSixtyFourthSettleTheTie) {
+  if (std::numeric_limits<long double>::digits < 100) GTEST_SKIP() << "needs IEEE quad";
+  ExpectForms({
+      {123456789012345674.5L + 0x1p-40L, 17, " 1.2345678901234568E+17 "},
+      {123456789012345674.5L - 0x1p-40L, 17, " 1.2345678901234567E+17 "},
   });
 }
 
@@ -251,7 +273,16 @@ TEST(Complement, IsMinusOneMinusTheNearestInteger) {
   EXPECT_EQ(Complement(-0.4L), -1.0L);
   // Toggling a cell twice gives it back.
   EXPECT_EQ(Complement(Complement(0.0L)), 0.0L);
-  EXPECT_EQ(Complement(1e30L), static_cast<long double>(std::numeric_limits<long long>::max()));
+  // At and past the ends of the 64-bit range, and for a NaN, the same on
+  // every machine: out of range is the most negative integer, complemented.
+  constexpr long double kMost = static_cast<long double>(std::numeric_limits<long long>::max());
+  constexpr long double kLeast = static_cast<long double>(std::numeric_limits<long long>::min());
+  EXPECT_EQ(Complement(1e30L), kMost);
+  EXPECT_EQ(Complement(-1e30L), kMost);
+  EXPECT_EQ(Complement(0x1p63L), kMost);
+  EXPECT_EQ(Complement(std::numeric_limits<long double>::quiet_NaN()), kMost);
+  EXPECT_EQ(Complement(-0x1p63L), kMost);
+  EXPECT_EQ(Complement(0x1p63L - 1.0L), kLeast);
 }
 
 }  // namespace

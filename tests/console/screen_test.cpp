@@ -84,7 +84,7 @@ TEST_F(ScreenTest, FillingTheBottomRowDefersTheScrollToTheNextOutput) {
   EXPECT_FALSE(Console().screen.pendingScroll);
   EXPECT_EQ(platform.TextAt(1, 1, 1), "b");
   EXPECT_EQ(platform.TextAt(24, 77, 4), "WXYZ");
-  EXPECT_EQ(platform.RowText(24), std::string(1, 'N').append(79, ' '));
+  EXPECT_EQ(platform.RowText(24), std::string("N").append(79, ' '));
   // The fresh row is blank in the colours current when it scrolled in.
   EXPECT_EQ(platform.CellAt(79, 24).attribute, kGreyOnBlue);
   EXPECT_EQ(Position(), std::make_pair(25, 2));

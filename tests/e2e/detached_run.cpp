@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "pty_session.h"
+
 namespace kippfeld::e2e {
 
 namespace {
@@ -44,7 +46,7 @@ DetachedRun RunDetached(const std::string& program, const std::vector<std::strin
   args.push_back(nullptr);
 
   int input[2], output[2], error[2];
-  if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0 || pipe2(error, O_CLOEXEC) != 0)
+  if (!PipeClosedOnExec(input) || !PipeClosedOnExec(output) || !PipeClosedOnExec(error))
     throw std::runtime_error("pipe failed");
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork failed");

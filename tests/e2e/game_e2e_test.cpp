@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "e2e_support.h"
 
@@ -120,6 +121,38 @@ TEST(GameE2E, MonochromeTerminalWithoutBoldUnderlinesTheHighlight) {
       << Emphasised(*s, underline);
   EXPECT_EQ(Emphasised(*s, other), ".../.../...");
   EXPECT_FALSE(s->CellAt(10, 10).underline) << "a blank beside a highlighted digit";
+}
+
+// Terminal types whose navigation keys send what only their terminfo
+// entries tell: cons25's PgUp and PgDn, sun's Home, End, PgUp and PgDn.
+TEST(GameE2E, NavigationKeysOfTheTerminalsOwnDescriptionMoveTheCursor) {
+  struct Step {
+    const char* bytes;
+    int row;
+    int column;
+  };
+  struct Terminal {
+    const char* term;
+    std::vector<Step> steps;
+  };
+  const Terminal terminals[] = {
+      {"cons25", {{"\x1b[I", 8, 19}, {"\x1b[G", 10, 29}, {"\x1b[H", 8, 19}, {"\x1b[F", 10, 9}}},
+      {"sun",
+       {{"\x1b[216z", 8, 19}, {"\x1b[214z", 6, 9}, {"\x1b[222z", 8, 19}, {"\x1b[220z", 10, 9}}},
+  };
+  for (const Terminal& terminal : terminals) {
+    SCOPED_TRACE(terminal.term);
+    SessionOptions options;
+    options.term = terminal.term;
+    auto s = StartGame(options);
+    ASSERT_TRUE(ReachPlayingScreen(*s)) << Dump(*s);
+    for (const Step& step : terminal.steps) {
+      s->Send(step.bytes);
+      ASSERT_TRUE(s->WaitForCursor(step.row, step.column))
+          << "after " << step.bytes + 1 << ": " << s->CursorRow() << "," << s->CursorColumn();
+    }
+    EXPECT_EQ(MoveLine(*s), Moves(0, 0));
+  }
 }
 
 TEST(GameE2E, NavigationKeysStopAtTheEdgesAndCountNoMove) {

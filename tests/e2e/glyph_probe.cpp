@@ -22,8 +22,8 @@ void WriteText(kippfeld::platform::Platform& platform, int x, int y, const char*
 
 }  // namespace
 
-int main() {
-  auto platform = kippfeld::platform::OpenConsolePlatform();
+int main(int argc, char** argv) {
+  auto platform = kippfeld::platform::OpenConsolePlatform(argc, argv);
   if (!platform) return 1;
   BufferInfo info;
   platform->GetBufferInfo(info);

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <string_view>
@@ -195,12 +196,15 @@ TEST(HistoryE2E, TwoTestsInARowAreTwoLinesMatchingTheirTables) {
       << report.out;
   EXPECT_NE(report.out.find("   2  " + day), std::string::npos) << report.out;
   // Task 1's best is the first test's, with its day.
-  std::string best = "   1  alles 1";
+  std::string best = "  alles 1";
   std::size_t at = report.out.find(best);
   ASSERT_NE(at, std::string::npos) << report.out;
   std::string bestLine = report.out.substr(at, report.out.find('\n', at) - at);
-  EXPECT_NE(bestLine.find(" " + a[4] + " s  " + day + "        5  " + day), std::string::npos)
+  // Every time with its tenth; then the fewest moves, and the optimum.
+  std::string time = a[4].find('.') == std::string::npos ? a[4] + ".0" : a[4];
+  EXPECT_NE(bestLine.find(" " + time + " s " + day + "      5 " + day), std::string::npos)
       << bestLine;
+  EXPECT_EQ(bestLine.substr(bestLine.size() - 2), " 5") << bestLine;
   EXPECT_NE(report.out.find("  (no complete test yet)"), std::string::npos);
 }
 
@@ -294,13 +298,14 @@ TEST(HistoryE2E, DamagedFileIsReportedLineByLineAndLeftAsItWas) {
                   ":5: skipped: 3 columns instead of 28\n"
                   "kippfeld: " +
                   path + ":7: skipped: the last line has no line end (a write was cut short)\n");
-    EXPECT_NE(report.out.find("   3  2025-03-04 10:00  12/12     2:24.0      36"),
-              std::string::npos)
+    EXPECT_NE(report.out.find("   3  2025-03-04 10:00  12/12  2:24.0     36"), std::string::npos)
         << report.out;
     EXPECT_NE(report.out.find("Best complete test: #3 on 2025-03-04 10:00, 2:24.0 with 36 moves"),
               std::string::npos)
         << report.out;
-    EXPECT_NE(report.out.find("     4:00.0 |" + c.bar + "\n"), std::string::npos) << report.out;
+    // Three tests: bars two columns wide.
+    EXPECT_NE(report.out.find("     4:00.0 |" + c.bar + c.bar + "\n"), std::string::npos)
+        << report.out;
     for (unsigned char byte : report.out) {
       ASSERT_TRUE(byte == '\n' || (byte >= 0x20 && byte != 0x7F)) << "control byte " << int(byte);
       if (std::string_view(c.locale) == "C") {
@@ -313,6 +318,26 @@ TEST(HistoryE2E, DamagedFileIsReportedLineByLineAndLeftAsItWas) {
 
 // In a terminal the report is plain text too, and the terminal's settings
 // and screen are left alone.
+// A file of nothing but bad lines: standard error gets the first 20 and one
+// line counting the rest, not a line for each, and the report still comes.
+TEST(HistoryE2E, OnlyBadLinesGiveTwentyOneLinesAndTheReport) {
+  TemporaryFolder folder;
+  std::string path = folder.path() + "/history.tsv";
+  std::string content(200'000, '\n');
+  for (int i = 0; i < 1000; ++i) content += "not\ta\trecord\n";
+  test::Write(path, content);
+  CommandResult report = RunKippfeld({"--history"}, {{"KIPPFELD_HISTORY", path}, {"LC_ALL", "C"}});
+  EXPECT_EQ(report.status, 0);
+  EXPECT_EQ(std::count(report.err.begin(), report.err.end(), '\n'), 21)
+      << report.err.substr(0, 500);
+  EXPECT_NE(report.err.find("kippfeld: " + path +
+                            ": skipped 200980 more lines: 199980 an empty line, 1000 the wrong "
+                            "number of columns\n"),
+            std::string::npos)
+      << report.err.substr(0, 500);
+  EXPECT_EQ(report.out, "No tests recorded yet in " + path + ".\n");
+}
+
 TEST(HistoryE2E, HistoryCommandLeavesTheTerminalAlone) {
   TemporaryFolder folder;
   SessionOptions options = WithHistory(folder.path() + "/none.tsv");

@@ -3,7 +3,6 @@
 // single cell, never breaks the game.
 #include <fcntl.h>
 #include <signal.h>
-#include <string.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +14,27 @@
 
 namespace kippfeld::e2e {
 namespace {
+
+// The signal's name without its "SIG", for the names of the tests.
+std::string SignalName(const ::testing::TestParamInfo<int>& info) {
+  switch (info.param) {
+    case SIGTERM:
+      return "TERM";
+    case SIGHUP:
+      return "HUP";
+    case SIGINT:
+      return "INT";
+    case SIGQUIT:
+      return "QUIT";
+    case SIGSEGV:
+      return "SEGV";
+    case SIGABRT:
+      return "ABRT";
+    case SIGBUS:
+      return "BUS";
+  }
+  return "signal" + std::to_string(info.param);
+}
 
 class EndingSignal : public ::testing::TestWithParam<int> {};
 
@@ -31,10 +51,9 @@ TEST_P(EndingSignal, GivesTheTerminalBackAndEndsAsTheSignalWould) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TerminalSignals, EndingSignal,
-                         ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
-                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+                         ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT), SignalName);
 INSTANTIATE_TEST_SUITE_P(Crashes, EndingSignal, ::testing::Values(SIGSEGV, SIGABRT, SIGBUS),
-                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+                         SignalName);
 
 std::string ReadProcFile(pid_t pid, const char* name) {
   std::ifstream file("/proc/" + std::to_string(pid) + "/" + name);
@@ -45,11 +64,12 @@ std::string ReadProcFile(pid_t pid, const char* name) {
 
 // A terminal that has stopped reading (a stalled link): the game blocks
 // writing its screen. An ending signal must still end it at once, with the
-// signal's status and the terminal's settings given back; the reset bytes
-// themselves cannot get through.
+// signal's status and the terminal's settings given back; and the screen
+// content still queued gives way to the reset, so that the terminal, when
+// it reads again, finds itself given back too.
 class EndingSignalUnreadTerminal : public ::testing::TestWithParam<int> {};
 
-TEST_P(EndingSignalUnreadTerminal, EndsTheGameWithinASecond) {
+TEST_P(EndingSignalUnreadTerminal, EndsTheGameWithinASecondAndLeavesTheReset) {
   int signalNumber = GetParam();
   auto s = StartGame();
   ASSERT_TRUE(ReachPlayingScreen(*s));
@@ -75,12 +95,44 @@ TEST_P(EndingSignalUnreadTerminal, EndsTheGameWithinASecond) {
   ASSERT_TRUE(s->WaitExitUnread(1000)) << "still running a second after the signal";
   ASSERT_TRUE(WIFSIGNALED(s->Status())) << s->Status();
   EXPECT_EQ(WTERMSIG(s->Status()), signalNumber);
-  EXPECT_TRUE(SameSettings(s->SettingsAtStart(), s->SettingsNow())) << "terminal settings changed";
+  // The terminal reads again.
+  s->Settle();
+  ExpectTerminalGivenBack(*s);
 }
 
 INSTANTIATE_TEST_SUITE_P(TerminalSignals, EndingSignalUnreadTerminal,
-                         ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT),
-                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+                         ::testing::Values(SIGTERM, SIGHUP, SIGINT, SIGQUIT), SignalName);
+
+// On a terminal without an alternate screen the game's picture stays when
+// it ends. However it ends, the cursor is then at the start of a line below
+// the picture, where the shell's prompt belongs, not inside the field.
+TEST(EndWithoutAlternateScreenE2E, SignalLeavesTheCursorBelowThePictureAsTheNormalEndDoes) {
+  SessionOptions options;
+  options.term = "vt100";
+  options.rows = 30;
+  auto normal = StartGame(options);
+  ASSERT_TRUE(ReachPlayingScreen(*normal));
+  normal->Send("\x1b");
+  ASSERT_TRUE(normal->WaitForText(18, 1, "  gesammt :")) << Dump(*normal);
+  ASSERT_TRUE(EndFromResults(*normal));
+  normal->Settle(100);
+  EXPECT_EQ(normal->CursorColumn(), 1);
+  EXPECT_EQ(normal->CursorRow(), 30) << "not on the bottom line, below the picture";
+
+  // After a resize, on the new bottom line.
+  auto s = StartGame(options);
+  ASSERT_TRUE(ReachPlayingScreen(*s));
+  s->Resize(80, 34);
+  s->Send(kRight);
+  ASSERT_TRUE(s->WaitForCursor(10, 19));
+  s->Signal(SIGTERM);
+  ASSERT_TRUE(s->WaitExit());
+  s->Settle(100);
+  EXPECT_NE(s->RowText(16).find("Aufgabe  0"), std::string::npos) << "picture gone";
+  EXPECT_EQ(s->CursorColumn(), 1);
+  EXPECT_EQ(s->CursorRow(), 34) << Dump(*s);
+  ExpectTerminalGivenBack(*s);
+}
 
 // kill -TSTP, then fg: stopped, the terminal is as the game found it
 // (settings, mouse reports off, main screen, cursor shown); in the

@@ -148,8 +148,9 @@ bool SameSettings(const termios& a, const termios& b) {
 PtySession::PtySession(const std::string& program, const SessionOptions& options)
     : columns_(options.columns), rows_(options.rows) {
   winsize size{};
-  size.ws_col = static_cast<unsigned short>(columns_);
-  size.ws_row = static_cast<unsigned short>(rows_);
+  size.ws_col =
+      static_cast<unsigned short>(options.reportedColumns ? options.reportedColumns : columns_);
+  size.ws_row = static_cast<unsigned short>(options.reportedRows ? options.reportedRows : rows_);
   if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0)
     throw std::runtime_error("openpty failed");
   fcntl(master_, F_SETFD, FD_CLOEXEC);
@@ -175,8 +176,7 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
   std::string term = "TERM=" + options.term;
   int outputPipe[2] = {-1, -1};
   int errorPipe[2] = {-1, -1};
-  if (options.outputToPipes &&
-      (pipe2(outputPipe, O_CLOEXEC) != 0 || pipe2(errorPipe, O_CLOEXEC) != 0))
+  if (options.outputToPipes && (!PipeClosedOnExec(outputPipe) || !PipeClosedOnExec(errorPipe)))
     throw std::runtime_error("pipe failed");
 
   int pidPipe[2] = {-1, -1};
@@ -292,6 +292,13 @@ void PtySession::Resize(int columns, int rows) {
   size.ws_row = static_cast<unsigned short>(rows);
   vterm_set_size(vterm_, rows, columns);
   // The kernel sends SIGWINCH to the program's process group.
+  ioctl(master_, TIOCSWINSZ, &size);
+}
+
+void PtySession::ReportSize(int columns, int rows) {
+  winsize size{};
+  size.ws_col = static_cast<unsigned short>(columns);
+  size.ws_row = static_cast<unsigned short>(rows);
   ioctl(master_, TIOCSWINSZ, &size);
 }
 
@@ -474,6 +481,13 @@ termios PtySession::SettingsNow() const {
 
 void PtySession::Emulate(std::string_view bytes) {
   vterm_input_write(vterm_, bytes.data(), bytes.size());
+}
+
+bool PipeClosedOnExec(int ends[2]) {
+  if (pipe(ends) != 0) return false;
+  fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+  fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+  return true;
 }
 
 }  // namespace kippfeld::e2e

@@ -32,6 +32,10 @@ struct ScreenCell {
 struct SessionOptions {
   int columns = 80;
   int rows = 25;
+  // The size the terminal reports at the start, when not columns x rows
+  // (see ReportSize); 0 for columns x rows.
+  int reportedColumns = 0;
+  int reportedRows = 0;
   std::string term = "xterm-256color";
   std::string locale = "C.UTF-8";
   std::vector<std::string> arguments;
@@ -71,6 +75,9 @@ class PtySession {
   // (0 left, 1 middle, 2 right) at a 1-based row and column.
   void SendMouse(int button, int row, int column, bool release);
   void Resize(int columns, int rows);
+  // Makes the terminal report a size to the program (with the resize
+  // signal) while the emulator keeps its own: a window too large to emulate.
+  void ReportSize(int columns, int rows);
   void Signal(int signalNumber);
   // With jobControl: what fg does, the terminal handed to the job and the
   // job continued.
@@ -163,5 +170,8 @@ class PtySession {
 bool SameSettings(const termios& a, const termios& b);
 
 std::string Utf8(char32_t codePoint);
+
+// pipe(), both ends closed on exec (pipe2 is not everywhere).
+bool PipeClosedOnExec(int ends[2]);
 
 }  // namespace kippfeld::e2e

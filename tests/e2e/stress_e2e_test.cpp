@@ -94,8 +94,9 @@ TEST(StressE2E, AThousandResizesWhilePlayingDownToOneCell) {
   Model model;
   int resizes = 0;
   for (int round = 0; round < kRounds; ++round) {
-    // A burst of sizes, a quarter of them tiny, faster than the game's
-    // 100 ms poll: it must cope with a size changing under any operation.
+    // A burst of sizes, a quarter of them tiny, sent without waiting for the
+    // game to answer any: it must cope with a size changing under any
+    // operation.
     for (int i = 0; i + 1 < kResizesPerRound; ++i, ++resizes) {
       const bool tiny = i % 4 == 0;
       s->Resize(tiny ? small(random) : columns(random), tiny ? small(random) : rows(random));

@@ -109,5 +109,39 @@ TEST(WindowE2E, ResizeWithoutAControllingTerminalIsNoticedAllTheSame) {
   EXPECT_TRUE(WIFEXITED(s->Status()) && WEXITSTATUS(s->Status()) == 0) << s->Status();
 }
 
+// A window larger than the drawing library's coordinates can hold (32,767
+// columns or rows) is drawn as if it were that large: the game goes on in
+// its top-left part, at the start and after a resize. The emulator stays at
+// 80 x 25, the part the game draws on.
+TEST(WindowE2E, WindowBeyondWhatCursesCanHoldKeepsTheGameGoing) {
+  struct Size {
+    int columns;
+    int rows;
+  };
+  for (Size start : {Size{65535, 65535}, Size{32767, 32767}}) {
+    SCOPED_TRACE(testing::Message() << "started at " << start.columns << "x" << start.rows);
+    SessionOptions options;
+    options.reportedColumns = start.columns;
+    options.reportedRows = start.rows;
+    auto s = StartGame(options);
+    ASSERT_TRUE(ReachPlayingScreen(*s)) << Dump(*s);
+    EXPECT_EQ(Board(*s), "000/000/000");
+    bool right = true;
+    for (Size size : {Size{32767, 25}, Size{32768, 25}, Size{80, 32767}, Size{80, 32768},
+                      Size{32768, 32768}, Size{65535, 65535}, Size{80, 25}}) {
+      SCOPED_TRACE(testing::Message() << "resized to " << size.columns << "x" << size.rows);
+      s->ReportSize(size.columns, size.rows);
+      s->Send(right ? kRight : kLeft);
+      ASSERT_TRUE(s->WaitForCursor(10, right ? 19 : 9)) << Dump(*s);
+      right = !right;
+    }
+    s->Send("\x1b");
+    ASSERT_TRUE(s->WaitForText(18, 1, "  gesammt :")) << Dump(*s);
+    ASSERT_TRUE(EndFromResults(*s));
+    EXPECT_TRUE(WIFEXITED(s->Status()) && WEXITSTATUS(s->Status()) == 0) << s->Status();
+    ExpectTerminalGivenBack(*s);
+  }
+}
+
 }  // namespace
 }  // namespace kippfeld::e2e

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "game/history.h"
@@ -25,6 +26,7 @@ class MemoryHistoryStore : public HistoryStore {
 
   std::string Place() override { return "/memory/history.tsv"; }
   std::string LocalDateTime() override {
+    if (noDate) return {};
     std::uint64_t seconds = platform_.Now() / 1000;
     char text[32];
     std::snprintf(text, sizeof text, "2025-03-14T12:%02u:%02u+01:00",
@@ -45,6 +47,7 @@ class MemoryHistoryStore : public HistoryStore {
 
   std::string file;
   std::string failWith;
+  bool noDate = false;  // a clock that gives no date and time
   std::vector<std::uint64_t> appendedAt;
   std::vector<std::string> shownAtAppend;
   std::uint64_t appendTakesMs = 0;
@@ -163,6 +166,19 @@ TEST_F(HistoryRecording, FileThatCannotBeWrittenCostsThePlayerNothing) {
   EXPECT_EQ(platform.TextAt(18, 1, 11), "  gesammt :");
   EXPECT_EQ(report.historyFailure,
             "the test was not recorded in /memory/history.tsv: No space left on device");
+}
+
+// The game never writes a line that --history would skip.
+TEST_F(HistoryRecording, LineTheReaderWouldSkipIsNotWritten) {
+  store.noDate = true;
+  GameScript s(platform);
+  s.At(1000).Key('x').StartTest().Key(kEnterKey).Key(kEscKey).Wait(1000).Key('x');
+  EXPECT_EQ(Run().exitCode, 0);
+  EXPECT_TRUE(store.appendedAt.empty());
+  EXPECT_EQ(report.historyFailure,
+            "the test was not recorded in /memory/history.tsv: started: \"\" is not a date and "
+            "time like 2025-03-14T09:26:53+01:00");
+  EXPECT_EQ(report.keptRecord, "");
 }
 
 // A store that blocks (a slow disk, a lock another game holds) keeps the

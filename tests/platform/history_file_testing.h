@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -149,6 +151,55 @@ inline void ExpectSizeCapKept(const std::string& path) {
   std::filesystem::resize_file(path, app::kLongestHistory + 1);
   EXPECT_EQ(ReadBack(path, platform::HistoryRead::kFailed),
             "it is longer than 64 MiB, far too long for a history");
+}
+
+// A long history comes in pieces of at most 64 KiB, in order, so that the
+// report never holds the file; a reader that has seen enough stops the
+// read. Past the size cap no byte beyond it reaches the reader.
+inline void ExpectReadInPieces(const std::string& path) {
+  std::string longer;
+  for (int i = 0; longer.size() < 200'000; ++i) longer += std::to_string(i) + "\n";
+  Write(path, longer);
+  app::FileHistoryStore store(path);
+  std::string content;
+  std::size_t pieces = 0;
+  std::size_t largest = 0;
+  std::string reason;
+  EXPECT_EQ(store.Read(
+                [&](std::string_view piece) {
+                  content.append(piece);
+                  ++pieces;
+                  largest = std::max(largest, piece.size());
+                  return true;
+                },
+                reason),
+            platform::HistoryRead::kRead)
+      << reason;
+  EXPECT_EQ(content, longer);
+  EXPECT_GT(pieces, 1u);
+  EXPECT_LE(largest, std::size_t{64} << 10);
+
+  pieces = 0;
+  EXPECT_EQ(store.Read(
+                [&](std::string_view) {
+                  ++pieces;
+                  return false;
+                },
+                reason),
+            platform::HistoryRead::kRead);
+  EXPECT_EQ(pieces, 1u);
+
+  std::filesystem::resize_file(path, app::kLongestHistory + 1);
+  std::uint64_t taken = 0;
+  EXPECT_EQ(store.Read(
+                [&](std::string_view piece) {
+                  taken += piece.size();
+                  return true;
+                },
+                reason),
+            platform::HistoryRead::kFailed);
+  EXPECT_EQ(reason, "it is longer than 64 MiB, far too long for a history");
+  EXPECT_LE(taken, app::kLongestHistory);
 }
 
 struct UnwritablePlace {

@@ -28,8 +28,8 @@ bool IsSameMotion(const InputRecord& queued, const InputRecord& motion) {
 
 }  // namespace
 
-void InputDecoder::Feed(std::string_view bytes, std::uint64_t nowMs) {
-  Expire(nowMs);
+void InputDecoder::Feed(std::string_view bytes, std::uint64_t nowMs, std::uint64_t quietAtMs) {
+  Expire(std::min(quietAtMs, nowMs));
   if (bytes.empty()) return;
   pending_.append(bytes);
   Process(false, nowMs);
@@ -58,6 +58,31 @@ void InputDecoder::SetScreenSize(int width, int height) {
   height_ = height;
 }
 
+void InputDecoder::SetTerminalKeys(const std::vector<TerminalKey>& keys) {
+  terminalKeys_.clear();
+  for (const TerminalKey& key : keys) {
+    if (key.bytes.empty() || key.bytes.size() > kMaxSequenceLength) continue;
+    bool taken = false;
+    for (const TerminalKey& earlier : terminalKeys_) taken = taken || earlier.bytes == key.bytes;
+    if (!taken) terminalKeys_.push_back(key);
+  }
+}
+
+std::optional<Token> InputDecoder::MatchTerminalKey(std::string_view in, bool final) const {
+  const TerminalKey* longest = nullptr;
+  for (const TerminalKey& key : terminalKeys_) {
+    if (in.starts_with(key.bytes)) {
+      if (longest == nullptr || key.bytes.size() > longest->bytes.size()) longest = &key;
+    } else if (!final && key.bytes.starts_with(in)) {
+      // All that has come is the start of this one (which may be longer
+      // than one that matched already): wait for the rest.
+      return Token{TokenKind::kPartial, 0, {}, {}};
+    }
+  }
+  if (longest == nullptr) return std::nullopt;
+  return Token{TokenKind::kKey, longest->bytes.size(), longest->key, {}};
+}
+
 void InputDecoder::Process(bool final, std::uint64_t nowMs) {
   const std::string_view in = pending_;
   std::size_t position = 0;
@@ -72,7 +97,8 @@ void InputDecoder::Process(bool final, std::uint64_t nowMs) {
       if (IsFinalByte(b)) ++position;
       continue;
     }
-    const Token token = ParseToken(in.substr(position), final);
+    const std::optional<Token> own = MatchTerminalKey(in.substr(position), final);
+    const Token token = own ? *own : ParseToken(in.substr(position), final);
     switch (token.kind) {
       case TokenKind::kPartial:
         pending_.erase(0, position);
@@ -130,9 +156,10 @@ void InputDecoder::EmitMouse(const MouseReport& report, std::uint64_t nowMs) {
     record.eventFlags = kMouseMoved;
     record.buttonState = heldButtons_;
     // Motion not yet taken out only moves the record already waiting, as the
-    // console merges it. The game takes one record per 100 ms poll, so every
-    // report kept would delay the next key by a poll: a sweep of the mouse
-    // across the window would make the keyboard lag for seconds.
+    // console merges it. The game answers every record it takes with a
+    // redraw, so a sweep of the mouse across the window, kept report by
+    // report, would queue hundreds of answers ahead of the next key and make
+    // the keyboard lag.
     if (!records_.empty() && IsSameMotion(records_.back(), record)) {
       records_.back() = record;
       return;

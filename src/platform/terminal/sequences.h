@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace kippfeld::platform {
@@ -18,6 +19,13 @@ struct DecodedKey {
   std::uint8_t character = 0;  // code page 850 byte, 0 for an extended key
   std::uint16_t scanCode = 0;
   std::uint32_t state = 0;  // control-key state
+};
+
+// A key's sequence as a terminal's own description gives it.
+struct TerminalKey {
+  const char* capability;  // the terminfo name, for messages
+  std::string bytes;
+  DecodedKey key;
 };
 
 // A mouse report as the terminal describes it: the button code with its

@@ -20,23 +20,8 @@ namespace kippfeld::platform {
 
 namespace {
 
-// Reads per Pump: a flood of mouse reports must not keep a look at the input
-// from returning.
-constexpr int kMaxReadsPerPump = 16;
-constexpr std::size_t kReadSize = 4096;
 // How often a wait looks at the terminal's size when no signal tells it.
 constexpr std::uint64_t kSizeCheckMs = 100;
-
-std::uint64_t MonotonicMs() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::uint64_t>(now.tv_sec) * 1000 +
-         static_cast<std::uint64_t>(now.tv_nsec / 1'000'000);
-}
-
-bool Hangup(short events) {
-  return (events & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-}
 
 }  // namespace
 
@@ -76,33 +61,10 @@ void TerminalPlatform::SetInputMode(std::uint32_t mode) {
   if (!shutDown_ && !closed_) SetMouseModes((mode & kMouseInput) != 0);
 }
 
-bool TerminalPlatform::QueueFull() const {
-  return decoder_.RecordCount() >= kMaxQueuedRecords;
-}
-
 void TerminalPlatform::Pump() {
   if (shutDown_ || !inputOpen_) return;
-  // What is not read stays in the terminal's own buffer, which holds the
-  // sender back once it is full: a huge paste costs a bounded queue here,
-  // not memory in proportion to its size.
-  for (int reads = 0; reads < kMaxReadsPerPump && !QueueFull(); ++reads) {
-    pollfd terminal{fd_, POLLIN, 0};
-    int ready = poll(&terminal, 1, 0);
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready <= 0) return;
-    if ((terminal.revents & POLLIN) == 0) {
-      if (Hangup(terminal.revents)) TerminalClosed();
-      return;
-    }
-    char bytes[kReadSize];
-    ssize_t count = read(fd_, bytes, sizeof bytes);
-    if (count > 0) {
-      decoder_.Feed(std::string_view(bytes, static_cast<std::size_t>(count)), MonotonicMs());
-    } else if (count == 0 || (errno != EINTR && errno != EAGAIN)) {
-      // End of file or EIO: the terminal has been hung up.
-      TerminalClosed();
-    }
-  }
+  if (!reader_.Pump()) TerminalClosed();
+  reader_.Settle();
 }
 
 void TerminalPlatform::TerminalClosed() {
@@ -114,9 +76,8 @@ void TerminalPlatform::TerminalClosed() {
 bool TerminalPlatform::TakeRecord() {
   if (front_) return true;
   Pump();
-  decoder_.Expire(MonotonicMs());
   InputRecord next;
-  if (decoder_.Pop(next)) front_ = next;
+  if (reader_.Decoder().Pop(next)) front_ = next;
   return front_.has_value();
 }
 
@@ -139,7 +100,7 @@ void TerminalPlatform::RemoveInput() {
     return;
   }
   InputRecord dropped;
-  decoder_.Pop(dropped);
+  reader_.Decoder().Pop(dropped);
 }
 
 void TerminalPlatform::Sleep(std::uint32_t milliseconds) {
@@ -154,26 +115,24 @@ bool TerminalPlatform::Wait(std::uint32_t milliseconds, bool untilInput) {
   Sync();
   if (untilInput && inputOpen_ && TakeRecord()) return true;
   Present();
-  const std::uint64_t deadline = MonotonicMs() + milliseconds;
+  const std::uint64_t deadline = reader_.Now() + milliseconds;
   for (;;) {
-    std::uint64_t now = MonotonicMs();
-    if (untilInput && inputOpen_) {
-      decoder_.Expire(now);
-      if (decoder_.HasRecords()) return true;
-    }
+    // Input is read as it comes, so that it is timed right, as long as the
+    // queue has room; a fixed pause leaves it queued for the next look.
+    Pump();
+    if (untilInput && inputOpen_ && reader_.Decoder().HasRecords()) return true;
+    std::uint64_t now = reader_.Now();
     if (now >= deadline) return false;
     // Never asleep for long at a time: where no resize signal comes (no
     // controlling terminal) a wake-up is when a new size is noticed.
     int timeout = static_cast<int>(std::min<std::uint64_t>(deadline - now, kSizeCheckMs));
-    // A lone Esc becomes a key when its time is up, with no byte to wake us.
-    if (std::optional<std::uint64_t> due = decoder_.Deadline(); untilInput && due)
+    bool readTerminal = inputOpen_ && !shutDown_ && !reader_.QueueFull();
+    // A lone Esc becomes a key when its time is up, with no byte to wake us:
+    // the look at the top of the loop then finds the terminal quiet.
+    if (std::optional<std::uint64_t> due = reader_.Deadline(); readTerminal && due)
       timeout = std::min(timeout, static_cast<int>(*due > now ? *due - now : 0));
-    // Input is read as it comes, so that it is timed right, as long as the
-    // queue has room; a fixed pause leaves it queued for the next look.
-    bool readTerminal = inputOpen_ && !shutDown_ && !QueueFull();
     pollfd waits[2] = {{readTerminal ? fd_ : -1, POLLIN, 0}, {WakeFd(), POLLIN, 0}};
     int ready = poll(waits, 2, timeout);
-    if (ready > 0 && waits[0].revents != 0) Pump();
     if (ready > 0 && waits[1].revents != 0) DrainWake();
     // A resize during a wait repaints at once rather than leaving the
     // terminal's rearranged screen until the next input.

@@ -17,14 +17,20 @@ namespace kippfeld::platform {
 
 namespace {
 
-// The handlers read these, so they are plain data set up before the
-// handlers can run; nothing here is freed while the process lives.
+// The handlers read these; nothing here is freed while the process lives.
+// Each group of plain data is guarded by a flag (gSettingsSaved, gArmed,
+// gJobControl) that is cleared before the data is written and set after it,
+// with a signal fence on either side; see Publish and Published. The reset
+// string is armed again on every resize without a moment unarmed: it has two
+// slots, and a new one is written into the slot the handlers do not read,
+// then made theirs.
 constexpr std::size_t kResetCapacity = 512;
-char gReset[kResetCapacity];
-std::size_t gResetLength = 0;
-int gTerminalFd = -1;
+char gReset[2][kResetCapacity];
+std::size_t gResetLength[2] = {0, 0};
+volatile std::sig_atomic_t gResetSlot = 0;
+volatile std::sig_atomic_t gTerminalFd = -1;
 termios gSavedSettings;
-bool gSettingsSaved = false;
+volatile std::sig_atomic_t gSettingsSaved = 0;
 volatile std::sig_atomic_t gArmed = 0;
 std::atomic<bool> gResetDone{false};
 volatile std::sig_atomic_t gResized = 0;
@@ -48,6 +54,33 @@ constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 constexpr int kCrashSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
 
 static_assert(std::atomic<bool>::is_always_lock_free, "the reset flag is used in signal handlers");
+
+// A signal handler runs on the program's own thread, between any two of its
+// instructions, and the compiler is free to move plain stores (the copy of a
+// string, the settings tcgetattr fills in) past the store to a volatile
+// flag: a signal arriving in between, during set-up as much as later, would
+// find the flag set and the data it guards half written. The fences keep
+// the order in which the source writes them. No test can catch their
+// absence: it shows only with a compiler that reorders and a signal landing
+// within those few instructions.
+void Publish(volatile std::sig_atomic_t& flag) {
+  std::atomic_signal_fence(std::memory_order_release);
+  flag = 1;
+}
+
+// Before the data is written again: a handler must see the flag cleared
+// before any of the data changes.
+void Withdraw(volatile std::sig_atomic_t& flag) {
+  flag = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+// In a handler: whether the data the flag guards may be read.
+bool Published(const volatile std::sig_atomic_t& flag) {
+  const bool set = flag != 0;
+  std::atomic_signal_fence(std::memory_order_acquire);
+  return set;
+}
 
 // How long a handler waits for a terminal that takes no output (a stalled
 // link, a paused terminal): long enough for a slow line to take the reset,
@@ -107,10 +140,18 @@ void OnResize(int) {
 }
 
 // The terminal as it was found: the reset string and the saved settings,
-// without waiting for output still queued.
-void GiveBack() {
-  if (gArmed) WriteBounded(gTerminalFd, gReset, gResetLength, kHandlerWriteBudgetMs);
-  if (gSettingsSaved) tcsetattr(gTerminalFd, TCSANOW, &gSavedSettings);
+// without waiting for output still queued. At the end (discardQueued) that
+// output is thrown away first: it is only screen content, and on a
+// terminal that reads nothing (a stalled link, a paused terminal) it would
+// keep the reset out of the full queue, leaving the terminal in the
+// game's modes whenever it reads again.
+void GiveBack(bool discardQueued) {
+  if (discardQueued) tcflush(gTerminalFd, TCOFLUSH);
+  if (Published(gArmed)) {
+    const int slot = gResetSlot;
+    WriteBounded(gTerminalFd, gReset[slot], gResetLength[slot], kHandlerWriteBudgetMs);
+  }
+  if (Published(gSettingsSaved)) tcsetattr(gTerminalFd, TCSANOW, &gSavedSettings);
 }
 
 bool InForeground() {
@@ -125,7 +166,7 @@ bool InForeground() {
 // change its settings, until the shell brings it to the foreground.
 // Async-signal-safe.
 void Take() {
-  if (!gJobControl) return;
+  if (!Published(gJobControl)) return;
   if (!InForeground()) {
     gGivenBack = 1;
     Wake();
@@ -174,9 +215,9 @@ bool ContinuePending() {
 // terminal is given back exactly as at the end, then the process stops.
 void OnStop(int) {
   int savedErrno = errno;
-  bool giving = gJobControl != 0;
+  bool giving = Published(gJobControl);
   if (giving) {
-    GiveBack();
+    GiveBack(false);
     gGivenBack = 1;
   }
   StopAsTheSignalWould(SIGTSTP);
@@ -241,19 +282,22 @@ int OpenTerminal() {
 }
 
 void SaveTerminalSettings(int fd) {
+  Withdraw(gSettingsSaved);
   gTerminalFd = fd;
-  gSettingsSaved = tcgetattr(fd, &gSavedSettings) == 0;
+  if (tcgetattr(fd, &gSavedSettings) == 0) Publish(gSettingsSaved);
 }
 
 void RestoreTerminalSettings() {
-  if (gTerminalFd >= 0 && gSettingsSaved) tcsetattr(gTerminalFd, TCSADRAIN, &gSavedSettings);
+  if (gTerminalFd >= 0 && gSettingsSaved != 0) tcsetattr(gTerminalFd, TCSADRAIN, &gSavedSettings);
 }
 
 void ArmEmergencyReset(const std::string& reset) {
-  gArmed = 0;
-  gResetLength = std::min(reset.size(), kResetCapacity);
-  std::memcpy(gReset, reset.data(), gResetLength);
-  gArmed = 1;
+  const int slot = gArmed != 0 ? 1 - gResetSlot : gResetSlot;
+  gResetLength[slot] = std::min(reset.size(), kResetCapacity);
+  std::memcpy(gReset[slot], reset.data(), gResetLength[slot]);
+  std::atomic_signal_fence(std::memory_order_release);
+  gResetSlot = slot;
+  Publish(gArmed);
 }
 
 void DisarmEmergencyReset() {
@@ -264,15 +308,15 @@ void EmergencyReset() {
   gJobControl = 0;
   if (gResetDone.exchange(true)) return;
   if (gTerminalFd < 0) return;
-  GiveBack();
+  GiveBack(true);
 }
 
 void ArmJobControl(const std::string& take) {
-  gJobControl = 0;
+  Withdraw(gJobControl);
   if (gTerminalFd < 0 || tcgetattr(gTerminalFd, &gProgramSettings) != 0) return;
   gTakeLength = std::min(take.size(), kTakeCapacity);
   std::memcpy(gTake, take.data(), gTakeLength);
-  gJobControl = 1;
+  Publish(gJobControl);
 }
 
 void EndJobControl() {
@@ -315,7 +359,13 @@ bool TakeRepaint() {
 }
 
 bool InstallSignalHandlers() {
-  if (gWakePipe[0] < 0 && pipe2(gWakePipe, O_NONBLOCK | O_CLOEXEC) != 0) return false;
+  if (gWakePipe[0] < 0) {
+    if (pipe(gWakePipe) != 0) return false;
+    for (int end : gWakePipe) {
+      fcntl(end, F_SETFD, FD_CLOEXEC);
+      fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
+    }
+  }
 
   stack_t stack;
   std::memset(&stack, 0, sizeof stack);

@@ -30,15 +30,17 @@ void RestoreTerminalSettings();
 
 // Makes the string written, with the saved settings restored, by a signal
 // handler that ends the process. Until it is armed, the handlers restore the
-// settings alone.
+// settings alone. Arming it again (after a resize) replaces it at once: a
+// signal meanwhile finds the one or the other.
 void ArmEmergencyReset(const std::string& reset);
 // After the orderly way out has given the terminal back, the handlers must not
 // write to it again.
 void DisarmEmergencyReset();
 // Writes the reset string and restores the settings; async-signal-safe, and
-// does its work at most once. Never blocks: a terminal that takes nothing
-// (a stalled link) gets a quarter of a second, then the settings are
-// restored all the same, without waiting for pending output.
+// does its work at most once. The output still queued for the terminal is
+// discarded first, so that the reset takes its place even in a full queue.
+// Never blocks: a terminal that takes nothing gets a quarter of a second,
+// then the settings are restored all the same.
 void EmergencyReset();
 
 // Job control. Once armed with the string that takes the terminal back (the

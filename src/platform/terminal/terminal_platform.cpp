@@ -7,15 +7,19 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <utility>
 
 #include "platform/backend.h"
+#include "platform/terminal/terminal_keys.h"
 #include "platform/terminal/terminal_lifecycle.h"
 
 namespace kippfeld::platform {
 
 namespace {
+
+// CAN, first in what a signal handler writes: it ends any sequence that the
+// signal cut off mid-way.
+const std::string kCancel = "\x18";
 
 // The exit handler's way to the one platform of the process.
 TerminalPlatform* gLivePlatform = nullptr;
@@ -26,7 +30,17 @@ void ShutdownAtExit() {
 
 }  // namespace
 
-std::unique_ptr<Platform> OpenConsolePlatform() {
+std::string CommandLineOf(int argc, const char* const* argv) {
+  if (argc < 1 || argv == nullptr || argv[0] == nullptr) return "kippfeld";
+  // A name with a blank in quotes, as a command line shows it, so that the
+  // command tail starts after all of it.
+  const std::string name = argv[0];
+  std::string line = name.find(' ') != std::string::npos ? '"' + name + '"' : name;
+  for (int i = 1; i < argc && argv[i] != nullptr; ++i) line.append(" ").append(argv[i]);
+  return line;
+}
+
+std::unique_ptr<Platform> OpenConsolePlatform(int argc, const char* const* argv) {
   int fd = OpenTerminal();
   if (fd < 0) {
     std::fputs(
@@ -36,7 +50,8 @@ std::unique_ptr<Platform> OpenConsolePlatform() {
     return nullptr;
   }
   std::string error;
-  std::unique_ptr<TerminalPlatform> platform = TerminalPlatform::Open(fd, error);
+  std::unique_ptr<TerminalPlatform> platform =
+      TerminalPlatform::Open(fd, CommandLineOf(argc, argv), error);
   if (!platform) {
     std::fprintf(stderr, "kippfeld: %s\n", error.c_str());
     return nullptr;
@@ -44,29 +59,34 @@ std::unique_ptr<Platform> OpenConsolePlatform() {
   return platform;
 }
 
-std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string& error) {
+std::unique_ptr<TerminalPlatform> TerminalPlatform::Open(int fd, std::string commandLine,
+                                                         std::string& error) {
   // Saved and guarded before curses changes anything, so that even a crash
   // inside newterm gives the settings back.
   SaveTerminalSettings(fd);
   InstallSignalHandlers();
   std::unique_ptr<TerminalPlatform> platform(new TerminalPlatform(fd));
+  platform->commandLine_ = std::move(commandLine);
   if (!platform->screen_.Open(fd, error)) {
     close(fd);
     platform->fd_ = -1;
     platform->shutDown_ = true;
     return nullptr;
   }
-  // CAN first: it ends any sequence that the signal cut off mid-way.
-  const std::string cancel = "\x18";
-  ArmEmergencyReset(cancel + std::string(kMouseReportingOff) + platform->screen_.ResetString());
-  ArmJobControl(cancel + platform->screen_.TakeString());
+  platform->ArmReset();
+  ArmJobControl(kCancel + platform->screen_.TakeString());
+  platform->reader_.Decoder().SetTerminalKeys(TerminalKeys(std::getenv("TERM"), fd));
   platform->FitBuffer();
   gLivePlatform = platform.get();
   std::atexit(ShutdownAtExit);
   return platform;
 }
 
-TerminalPlatform::TerminalPlatform(int fd) : fd_(fd) {}
+void TerminalPlatform::ArmReset() {
+  ArmEmergencyReset(kCancel + std::string(kMouseReportingOff) + screen_.ResetString());
+}
+
+TerminalPlatform::TerminalPlatform(int fd) : fd_(fd), reader_(fd) {}
 
 TerminalPlatform::~TerminalPlatform() {
   Shutdown();
@@ -103,8 +123,11 @@ void TerminalPlatform::Sync(bool askSize) {
   // Without a resize signal (no controlling terminal) a changed size is the
   // only sign; with one, the terminal may have rearranged what it shows
   // even at the same size, so it is painted again all the same.
-  if (!signalled && size.ws_col == screen_.Width() && size.ws_row == screen_.Height()) return;
-  screen_.Resize(size.ws_col, size.ws_row);
+  const ScreenSize fitted = CursesSize(size.ws_col, size.ws_row);
+  if (!signalled && fitted == ScreenSize{screen_.Width(), screen_.Height()}) return;
+  screen_.Resize(fitted.width, fitted.height);
+  // The reset ends on the new bottom line.
+  ArmReset();
   FitBuffer();
   dirty_ = true;
 }
@@ -116,7 +139,7 @@ void TerminalPlatform::FitBuffer() {
   // part, and growing it again shows every cell that was drawn meanwhile.
   buffer_.Resize(std::max(kMinimumWidth, screen_.Width()),
                  std::max(kMinimumHeight, screen_.Height()));
-  decoder_.SetScreenSize(buffer_.Width(), buffer_.Height());
+  reader_.Decoder().SetScreenSize(buffer_.Width(), buffer_.Height());
   cursorX_ = std::min(cursorX_, buffer_.Width() - 1);
   cursorY_ = std::min(cursorY_, buffer_.Height() - 1);
 }
@@ -250,14 +273,7 @@ StartInfo TerminalPlatform::GetStartInfo() {
 void TerminalPlatform::UseStartInfoHandles() {}
 
 std::string TerminalPlatform::CommandLine() {
-  // The arguments, NUL-separated in /proc, joined with blanks as a command
-  // line would have them.
-  std::ifstream file("/proc/self/cmdline", std::ios::binary);
-  std::string line{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  while (!line.empty() && line.back() == '\0') line.pop_back();
-  for (char& c : line)
-    if (c == '\0') c = ' ';
-  return line.empty() ? "kippfeld" : line;
+  return commandLine_;
 }
 
 // The address of something in the program's own image stands for the

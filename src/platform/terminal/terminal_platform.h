@@ -18,10 +18,15 @@
 
 #include "console/platform.h"
 #include "platform/cell_buffer.h"
-#include "platform/terminal/decoder.h"
+#include "platform/terminal/terminal_reader.h"
 #include "platform/terminal/terminal_screen.h"
 
 namespace kippfeld::platform {
+
+// The command line of a program started with main's arguments: the words
+// joined with blanks, the program's name first (in quotes when it holds a
+// blank, as a command line shows it).
+std::string CommandLineOf(int argc, const char* const* argv);
 
 class TerminalPlatform : public Platform {
  public:
@@ -29,16 +34,15 @@ class TerminalPlatform : public Platform {
   // SIGHUP ignored, read returning end of file or EIO): 128 + SIGHUP, what a
   // shell reports for a job that a hang-up ended.
   static constexpr int kTerminalClosedExitCode = 129;
-  // Decoded records kept at most; the rest waits in the terminal. A few
-  // thousand keep a burst flowing at full speed and cost well under 1 MiB.
-  static constexpr std::size_t kMaxQueuedRecords = 4096;
   // The smallest screen buffer: the size of the screens the game draws.
   static constexpr int kMinimumWidth = 80;
   static constexpr int kMinimumHeight = 25;
 
-  // Starts on an open terminal fd (which it then owns); nullptr and a reason
-  // in error when curses cannot run there.
-  static std::unique_ptr<TerminalPlatform> Open(int fd, std::string& error);
+  // Starts on an open terminal fd (which it then owns), for a program whose
+  // command line is commandLine; nullptr and a reason in error when curses
+  // cannot run there.
+  static std::unique_ptr<TerminalPlatform> Open(int fd, std::string commandLine,
+                                                std::string& error);
   ~TerminalPlatform() override;
 
   // --- Platform ---
@@ -88,10 +92,10 @@ class TerminalPlatform : public Platform {
   void FitBuffer();
   // Shows what changed since the last call.
   void Present();
-  // Reads what the terminal has ready into the decoder, without waiting and
-  // only while the decoder's queue has room.
+  // Reads what the terminal has ready into the decoder (see TerminalReader)
+  // and settles what has timed out; ends the program when the terminal has
+  // gone away.
   void Pump();
-  bool QueueFull() const;
   // Makes front_ the next record if there is one; true when there is.
   bool TakeRecord();
   // Sleep and SleepUntilInput: shows the screen, then waits, reading input
@@ -100,6 +104,8 @@ class TerminalPlatform : public Platform {
   // Handles the terminal being gone; does not return.
   [[noreturn]] void TerminalClosed();
   void SetMouseModes(bool on);
+  // Arms the reset a signal handler writes, for the screen's size now.
+  void ArmReset();
   void WriteToTerminal(const std::string& bytes);
 
   int fd_;
@@ -113,12 +119,13 @@ class TerminalPlatform : public Platform {
   std::uint32_t outputMode_ = 3;
   std::uint32_t inputMode_ = kProcessedInput | kLineInput | kEchoInput;
   bool mouseOn_ = false;
-  InputDecoder decoder_;
+  TerminalReader reader_;
   std::optional<InputRecord> front_;  // the record PeekInput showed
   bool inputOpen_ = true;
   bool closed_ = false;  // the terminal has gone away
   bool shutDown_ = false;
   Handle selectedOutput_ = Handle::kStandardOutput;
+  std::string commandLine_;
 };
 
 }  // namespace kippfeld::platform

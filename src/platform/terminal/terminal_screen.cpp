@@ -1,6 +1,7 @@
 #include "platform/terminal/terminal_screen.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -29,6 +30,9 @@ constexpr int kCursesOfConsole[8] = {
     COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
     COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE,
 };
+
+// The width of the screens the game draws.
+constexpr int kGameWidth = 80;
 
 // The light grey of ordinary text: what every other foreground stands out from.
 constexpr int kScreenForeground = 7;
@@ -66,12 +70,15 @@ int CollectExpanded(int character) {
 
 // Appends a capability as it would go to the terminal: tputs drops padding
 // delays such as vt100's "$<2>", which would otherwise show as text.
-void Append(std::string& out, const char* name) {
-  const char* value = StringCapability(name);
+void AppendExpanded(std::string& out, const char* value) {
   if (value == nullptr) return;
   gExpanded = &out;
   tputs(value, 1, CollectExpanded);
   gExpanded = nullptr;
+}
+
+void Append(std::string& out, const char* name) {
+  AppendExpanded(out, StringCapability(name));
 }
 
 attr_t CursesAttribute(Emphasis emphasis) {
@@ -89,6 +96,16 @@ attr_t CursesAttribute(Emphasis emphasis) {
 }
 
 }  // namespace
+
+ScreenSize CursesSize(int terminalWidth, int terminalHeight) {
+  int width = std::clamp(terminalWidth, 1, kMaxCursesSide);
+  int height = std::clamp(terminalHeight, 1, kMaxCursesSide);
+  if (width * height > kMaxCursesCells) {
+    width = std::max(std::min(width, kGameWidth), kMaxCursesCells / height);
+    height = std::min(height, kMaxCursesCells / width);
+  }
+  return {width, height};
+}
 
 int CursesColour(int consoleColour) {
   return kCursesOfConsole[consoleColour & 7] | (consoleColour & 8);
@@ -188,6 +205,18 @@ bool CursesScreen::IsOpen() const {
 }
 
 bool CursesScreen::Open(int fd, std::string& error) {
+  // Curses takes the window's size itself at the start and fails on one it
+  // cannot hold; such a size reaches it cut, through the variables that
+  // override the window's size. (Starting it at another size and resizing
+  // at once would leave the terminal's scrolling region at the wrong size.)
+  winsize size{};
+  if (ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
+    const ScreenSize fitted = CursesSize(size.ws_col, size.ws_row);
+    if (fitted != ScreenSize{size.ws_col, size.ws_row}) {
+      setenv("COLUMNS", std::to_string(fitted.width).c_str(), 1);
+      setenv("LINES", std::to_string(fitted.height).c_str(), 1);
+    }
+  }
   // Decided before newterm, which may already write to the terminal.
   error = TerminalTypeProblem(std::getenv("TERM"), fd);
   if (!error.empty()) return false;
@@ -265,7 +294,12 @@ int CursesScreen::Height() const {
 
 void CursesScreen::Resize(int width, int height) {
   if (state_->screen == nullptr) return;
-  resizeterm(std::max(height, 1), std::max(width, 1));
+  const ScreenSize size = CursesSize(width, height);
+  // Curses grows one side at a time: from wide and low to narrow and tall
+  // it would pass through the tall and wide screen, gigabytes at these
+  // sizes. Shrinking first keeps every step within the larger of the two.
+  resizeterm(std::min(size.height, Height()), std::min(size.width, Width()));
+  resizeterm(size.height, size.width);
   clearok(curscr, TRUE);
   state_->repaintAll = true;
 }
@@ -332,6 +366,8 @@ std::string CursesScreen::ResetString() const {
   set_term(state_->screen);
   Append(reset, "sgr0");
   Append(reset, "op");
+  if (const char* move = StringCapability("cup"))
+    AppendExpanded(reset, tiparm(move, Height() - 1, 0));
   Append(reset, "cnorm");
   Append(reset, "rmcup");
   return reset;

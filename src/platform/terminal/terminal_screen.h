@@ -54,6 +54,25 @@ std::array<char32_t, 256> GlyphTable(bool (*canShow)(char32_t));
 // Whether the current locale encodes the code point and shows it in one column.
 bool LocaleCanShow(char32_t codePoint);
 
+// A size in columns and rows.
+struct ScreenSize {
+  int width = 0;
+  int height = 0;
+  bool operator==(const ScreenSize&) const = default;
+};
+
+// Curses keeps its coordinates in a short: a screen of 32,768 columns or
+// rows would crash it. And each cell costs it some 30 bytes in each of its
+// three screens, so the area is bounded as well, by far more than any
+// window shows. A larger terminal is drawn as if it were smaller: the game
+// sees its top-left part, which holds the 80 x 25 the game draws on.
+inline constexpr int kMaxCursesSide = 32767;
+inline constexpr int kMaxCursesCells = 1 << 19;
+// The size curses is given for a terminal of that many columns and rows:
+// each side from 1 to kMaxCursesSide, the area within kMaxCursesCells, cut
+// where the game does not draw (beyond column 80 first).
+ScreenSize CursesSize(int terminalWidth, int terminalHeight);
+
 class CursesScreen {
  public:
   CursesScreen();
@@ -73,8 +92,9 @@ class CursesScreen {
   // The size curses believes the terminal has.
   int Width() const;
   int Height() const;
-  // Takes a new size after a resize; the next Present repaints everything,
-  // since the terminal may have rearranged or cleared what it showed.
+  // Takes a new size after a resize (cut to CursesSize); the next Present
+  // repaints everything, since the terminal may have rearranged or cleared
+  // what it showed.
   void Resize(int width, int height);
 
   // Brings the terminal up to date with the buffer, the cursor position and
@@ -86,7 +106,10 @@ class CursesScreen {
   void RepaintAll();
 
   // Bytes that give the terminal back without curses (for signal handlers):
-  // attributes and colours reset, cursor shown, alternate screen left.
+  // attributes and colours reset, the cursor at the start of the bottom line
+  // and shown, alternate screen left. As at the normal end, the cursor is
+  // then below the game's picture wherever the terminal has no alternate
+  // screen to take the picture away. Depends on the size.
   std::string ResetString() const;
   // Bytes that take it again after a stop: the alternate screen. What the
   // screen shows is left to a repaint.

@@ -15,6 +15,8 @@ std::string TerminalTypeProblem(const char* type, int fd) {
   TERMINAL* previous = cur_term;
   int status = 0;
   if (setupterm(type, fd, &status) != OK) {
+    // Refusing a hardcopy type, setupterm has made its entry all the same.
+    if (cur_term != previous) del_curterm(set_curterm(previous));
     if (status < 0) return "cannot read the terminal database to look up " + named;
     return "unknown terminal type " + named;
   }

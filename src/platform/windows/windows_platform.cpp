@@ -347,7 +347,9 @@ void AtProcessEnd(void (*action)()) {
   ProcessEndActions().push_back(action);
 }
 
-std::unique_ptr<Platform> OpenConsolePlatform() {
+// The console keeps the command line as it was typed (GetCommandLineA);
+// main's arguments are only a reading of it.
+std::unique_ptr<Platform> OpenConsolePlatform(int, const char* const*) {
   auto platform = std::make_unique<WindowsPlatform>();
   // With neither output handle a console, every screen call would fail
   // unseen while the game sat waiting for keys: refuse rather than play blind.

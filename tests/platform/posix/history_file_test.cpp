@@ -12,6 +12,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "history_file_testing.h"
@@ -219,6 +220,11 @@ TEST(HistoryFile, AppendsFromTwoProcessesAtOnceStayWhole) {
   std::string content = Contents(path);
   ASSERT_EQ(content.substr(0, 14), kHeader);
   test::ExpectWholeRecordsOfTwoWriters(content, kRecords);
+}
+
+TEST(HistoryFile, LongHistoryIsReadInPieces) {
+  TemporaryFolder folder;
+  test::ExpectReadInPieces(folder.path() + "/history.tsv");
 }
 
 TEST(HistoryFile, ReadMissingAndRead) {

@@ -274,6 +274,42 @@ TEST(InputDecoderTest, WhatTimesOutIsSettled) {
   }
 }
 
+// Bytes read late (the reader's queue was full, or the program busy) may
+// have been waiting all along: only a quiet moment after the timeout makes
+// an Esc alone, however late the rest is read.
+TEST(InputDecoderTest, SequenceReadLateAfterNoQuietMomentStaysOneKey) {
+  struct Case {
+    const char* head;
+    const char* rest;
+    KeyOut key;
+  };
+  const Case cases[] = {
+      {"\x1b", "[A", Ext(72)},
+      {"\x1b[", "A", Ext(72)},
+      {"\x1b[1;", "5D", Ext(75, kCtrl)},
+      {"\x1bO", "H", Ext(71)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "cut after " << c.head + 1);
+    InputDecoder decoder;
+    decoder.Feed(std::string("x") + c.head, 1000, 900);
+    // The clock is far past the timeout, but the source was last seen
+    // quiet before the bytes came.
+    decoder.Expire(900);
+    decoder.Feed(c.rest, 60'000, 900);
+    EXPECT_EQ(Keys(Drain(decoder)), (std::vector<KeyOut>{kX, c.key}));
+    EXPECT_EQ(decoder.PendingBytes(), 0u);
+
+    // Seen quiet once the timeout had passed, the head was on its own.
+    InputDecoder alone;
+    alone.Feed(c.head, 1000, 900);
+    alone.Feed(c.rest, 60'000, 1000 + InputDecoder::kEscapeTimeoutMs);
+    const std::vector<KeyOut> keys = Keys(Drain(alone));
+    EXPECT_GE(keys.size(), 2u);
+    EXPECT_NE(keys.back(), c.key);
+  }
+}
+
 TEST(InputDecoderTest, SequenceSplitAcrossReadsWithinTheTimeout) {
   InputDecoder decoder;
   decoder.Feed("\x1b[1;", 1000);
@@ -445,7 +481,7 @@ TEST(InputDecoderMouseTest, PressMotionReleaseAcrossEncodingsButtonsAndCoordinat
 
 TEST(InputDecoderMouseTest, MotionWaitingInTheQueueIsMergedSoAKeyIsNotDelayed) {
   // A sweep of 50 reports must not queue 50 records in front of the key:
-  // the game takes one record per poll.
+  // the game answers each record it takes with a redraw.
   InputDecoder decoder;
   decoder.SetScreenSize(80, 25);
   std::string sweep;

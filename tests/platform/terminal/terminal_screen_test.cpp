@@ -72,6 +72,44 @@ TEST(TerminalColoursTest, MonochromeEmphasisIsTheBestTheTerminalHas) {
   }
 }
 
+TEST(CursesSizeTest, SizesCursesCannotHoldAreCutKeepingTheGamesCorner) {
+  struct Case {
+    int width;
+    int height;
+    ScreenSize expected;
+  };
+  const Case cases[] = {
+      {80, 25, {80, 25}},
+      {1, 1, {1, 1}},
+      {0, 0, {1, 1}},
+      {-5, 30, {1, 30}},
+      {1000, 524, {1000, 524}},
+      {16, 32767, {16, 32767}},  // at the limit of a short, within the area
+      {16, 32768, {16, 32767}},  // one past it
+      {1, 65535, {1, 32767}},
+      {32767, 16, {32767, 16}},
+      {32768, 16, {32767, 16}},
+      {65535, 1, {32767, 1}},
+      {32767, 25, {20971, 25}},  // too large an area: cut beyond column 80
+      {32768, 25, {20971, 25}},
+      {80, 32767, {80, 6553}},
+      {80, 32768, {80, 6553}},
+      {32767, 32767, {80, 6553}},
+      {65535, 65535, {80, 6553}},
+      {1000, 1000, {524, 1000}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+    const ScreenSize got = CursesSize(c.width, c.height);
+    EXPECT_EQ(got.width, c.expected.width);
+    EXPECT_EQ(got.height, c.expected.height);
+    EXPECT_LE(got.width * got.height, kMaxCursesCells);
+    // The part the game draws on is never cut.
+    EXPECT_GE(got.width, std::min(std::max(c.width, 1), 80));
+    EXPECT_GE(got.height, std::min(std::max(c.height, 1), 25));
+  }
+}
+
 TEST(GlyphTableTest, WhatTheLocaleCannotShowBecomesItsAsciiStandIn) {
   auto asciiOnly = [](char32_t c) { return c < 0x80; };
   std::array<char32_t, 256> table = GlyphTable(asciiOnly);

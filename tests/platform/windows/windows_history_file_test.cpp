@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -94,6 +95,11 @@ TEST(WindowsHistoryFile, AppendsFromTwoWritersAtOnceStayWhole) {
   for (std::thread& writer : writers) writer.join();
   EXPECT_EQ(failures, std::vector<int>(2, 0));
   test::ExpectWholeRecordsOfTwoWriters(Contents(path), kRecords);
+}
+
+TEST(WindowsHistoryFile, LongHistoryIsReadInPieces) {
+  TemporaryFolder folder;
+  test::ExpectReadInPieces(folder.path() + "\\history.tsv");
 }
 
 TEST(WindowsHistoryFile, ReadMissingFolderAndContent) {

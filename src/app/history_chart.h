@@ -1,0 +1,37 @@
+// The chart of `kippfeld --history`: the total time of the complete tests,
+// oldest on the left, one bar for a test or, in a long history, for a group
+// of tests next to each other, with the tests' numbers under the axis.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "app/history_figures.h"
+
+namespace kippfeld::app {
+
+// Every line fits an 80-column terminal without touching its last column,
+// where some terminals wrap.
+inline constexpr std::size_t kReportWidth = 79;
+
+// Minutes, seconds and tenths: 4:05.3.
+std::string ClockText(long long tenths);
+
+// Where the numbers under the axis stand: the bar each names and the text.
+struct AxisLabel {
+  std::size_t column = 0;  // from the first bar's column
+  std::string text;
+};
+
+// The numbers of the bars that fit under them without touching one another:
+// the first and the last always, the last moved left when it would run past
+// `room` columns. Each bar is `barWidth` columns; `numbers` are the tests'.
+std::vector<AxisLabel> PlaceAxisLabels(const std::vector<long long>& numbers, std::size_t barWidth,
+                                       std::size_t room);
+
+// The chart's title and lines; the figures' groups are joined until they
+// fit the width.
+std::string ChartText(HistoryFigures& figures, bool utf8);
+
+}  // namespace kippfeld::app
