@@ -22,6 +22,8 @@ set(CMAKE_C_COMPILER_LAUNCHER ${KIPPFELD_ENV} NODE_PATH=${KIPPFELD_NODE_PATH})
 set(CMAKE_C_LINKER_LAUNCHER ${KIPPFELD_ENV} NODE_PATH=${KIPPFELD_NODE_PATH})
 
 # The console layer leaves for its error handler by an exception, which
-# emscripten only catches when asked to. Test programs may grow their memory.
-set(CMAKE_CXX_FLAGS_INIT "-fexceptions")
+# emscripten only catches when asked to. The compatibility header brings the
+# C++20 library pieces emscripten's libc++ lacks. Test programs may grow
+# their memory.
+set(CMAKE_CXX_FLAGS_INIT "-fexceptions -include ${CMAKE_CURRENT_LIST_DIR}/emscripten_compat.h")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fexceptions -sALLOW_MEMORY_GROWTH=1")
