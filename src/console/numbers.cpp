@@ -32,11 +32,27 @@ std::uint64_t IntegerTenTo(int n) {
   return power;
 }
 
+// 10^n for 0 <= n. Beyond the exact powers, some C libraries (musl, which
+// the browser build links) compute an IEEE quad pow in double: infinity past
+// 1E+308 and only 53 good bits below it. With 113 bits the power comes from
+// squaring instead: its few units of 2^-113 stay far inside the 1/4 that
+// RoundScaled allows. On the x87's 64 bits squaring's error would come close
+// to that, and there the C library's powl is exact to a unit.
 long double TenTo(int n) {
   if (n >= 0 && n <= kExactTenPower) {
     long double power = 1.0L;
     for (int i = 0; i < n; ++i) power *= 10.0L;
     return power;
+  }
+  if constexpr (std::numeric_limits<long double>::digits > 64) {
+    long double power = 1.0L;
+    long double square = 10.0L;
+    for (int left = n;;) {
+      if (left % 2 == 1) power *= square;
+      left /= 2;
+      if (left == 0) return power;
+      square *= square;
+    }
   }
   return std::pow(10.0L, static_cast<long double>(n));
 }
@@ -151,11 +167,15 @@ struct Digits18 {
   int exponent;          // k: 10^k <= v < 10^(k+1), after rounding
 };
 
-// v > 0 and finite: its first 18 significant digits. The logarithm only
-// guesses k; the scaled value corrects it, since near a power of ten the
-// rounding decides which side the value falls on.
+// v > 0 and finite: its first 18 significant digits. The binary exponent
+// only guesses k (to within one; a C library's log10 of a quad may be
+// double's, infinite past 1E+308), and the scaled value corrects it, since
+// near a power of ten the rounding decides which side the value falls on.
 Digits18 EighteenDigits(long double v) {
-  int k = static_cast<int>(std::floor(std::log10(v)));
+  int binaryExponent = 0;
+  std::frexp(v, &binaryExponent);  // 2^(e-1) <= v < 2^e
+  constexpr long double kLog10Of2 = 0.301029995663981195214L;
+  int k = static_cast<int>(std::floor((binaryExponent - 1) * kLog10Of2));
   constexpr long double kLow = static_cast<long double>(kTenTo17) - 1.0L;
   constexpr long double kHigh = static_cast<long double>(kTenTo18) + 1.0L;
   for (int attempt = 0; attempt < 8; ++attempt) {
