@@ -11,10 +11,6 @@ namespace kippfeld::app {
 
 namespace {
 
-// Far longer than any record; a longer line is passed over without being
-// held whole.
-constexpr std::size_t kLongestLine = 4096;
-
 void AppendUtf8(std::string& text, char32_t c) {
   if (c < 0x80) {
     text.push_back(static_cast<char>(c));
@@ -81,39 +77,26 @@ void AddToBests(PersonalBests& bests, const game::TestRecord& record) {
 PersonalBests BestsBefore(HistorySource& source, std::string_view keptRecord) {
   PersonalBests bests;
   bool keptPassed = false;
-  std::string line;
-  bool tooLong = false;
-  // A line is taken with its line end, as the reader takes it; a last line
-  // without one was cut short and is no record.
-  auto takeLine = [&] {
-    line.push_back('\n');
-    if (!tooLong) {
-      if (!keptPassed && line == keptRecord) {
-        keptPassed = true;
-      } else {
-        for (const game::TestRecord& record : game::ParseHistory(line).records) {
-          AddToBests(bests, record);
+  // The file is read by the report's own rules, so that a line the report
+  // skips never sets a best. The test just kept is in it by now: the first
+  // record that writes back as its line is that test, not an earlier one.
+  game::HistoryReader reader(
+      [&](const game::TestRecord& record) {
+        if (!keptPassed && game::HistoryLine(record) == keptRecord) {
+          keptPassed = true;
+          return;
         }
-      }
-    }
-    line.clear();
-    tooLong = false;
-  };
+        AddToBests(bests, record);
+      },
+      [](const game::HistoryProblem&) {});
   std::string reason;
   source.Read(
       [&](std::string_view piece) {
-        for (char c : piece) {
-          if (c == '\n') {
-            takeLine();
-          } else if (line.size() < kLongestLine) {
-            line.push_back(c);
-          } else {
-            tooLong = true;
-          }
-        }
+        reader.Read(piece);
         return true;
       },
       reason);
+  reader.Finish();
   return bests;
 }
 

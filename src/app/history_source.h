@@ -12,8 +12,8 @@
 namespace kippfeld::app {
 
 // Far more than a lifetime of tests (a record is about 150 bytes). The
-// reader refuses a longer file, which keeps a name such as /dev/zero from
-// being read for ever, so the writer never makes one.
+// reader refuses a longer file, so that whatever a regular file holds the
+// report is done in bounded time, and so the writer never makes one.
 inline constexpr std::uint64_t kLongestHistory = 64 * 1024 * 1024;
 
 class HistorySource {
