@@ -146,7 +146,7 @@ memcheck:
 	done
 
 # Every C++ file laid out as .clang-format says; `make format` lays them out.
-FORMAT_FILES = $(sort $(shell find src tests fuzz bench -name '*.cpp' -o -name '*.h'))
+FORMAT_FILES = $(sort $(shell find src tests fuzz bench cmake -name '*.cpp' -o -name '*.h'))
 format-check:
 	@scripts/bootstrap format
 	@clang-format --dry-run -Werror $(FORMAT_FILES)
