@@ -1,7 +1,8 @@
 #include "app/command_line.h"
 
-#include <cstdio>
 #include <string_view>
+
+#include "game/history.h"
 
 #ifndef KIPPFELD_VERSION
 #error "KIPPFELD_VERSION must come from the build (the project's version)"
@@ -33,58 +34,15 @@ const OptionName* FindOption(std::string_view argument) {
   return nullptr;
 }
 
-// The length of the printable character that text starts with, as valid
-// UTF-8; 0 when it starts with none. Controls are not printable: C0, DEL and
-// C1 (U+0080 to U+009F), of which some terminals take U+009B as the start
-// of a control sequence. Overlong forms, surrogates and code points beyond
-// U+10FFFF are not valid.
-std::size_t PrintableLength(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  if (lead >= 0x20 && lead < 0x7F) return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80;  // the first continuation byte's bounds
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    if (lead == 0xC2) low = 0xA0;  // U+0080..U+009F are the C1 controls
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if (byte(i) < low || byte(i) > high) return 0;
-    low = 0x80;
-    high = 0xBF;
-  }
-  return length;
-}
-
 // The argument as an error shows it: in quotes, with every byte that is not
-// part of a printable character spelled out, so that the message stays one
-// line whatever was typed and nothing in it reaches the terminal as a control.
+// part of a printable UTF-8 character spelled out, so that the message stays
+// one line whatever was typed and nothing in it reaches the terminal as a
+// control.
 std::string Quoted(std::string_view argument) {
   std::string quoted = "'";
-  for (std::size_t i = 0; i < argument.size();) {
-    if (std::size_t length = PrintableLength(argument.substr(i)); length > 0) {
-      quoted.append(argument.substr(i, length));
-      i += length;
-      continue;
-    }
-    char escape[5];
-    std::snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(argument[i]));
-    quoted += escape;
-    ++i;
-  }
-  return quoted + "'";
+  quoted += game::PrintableText(argument, true);
+  quoted += '\'';
+  return quoted;
 }
 
 // What is wrong with an argument that names no option; empty for "--".

@@ -316,8 +316,6 @@ TEST(HistoryE2E, DamagedFileIsReportedLineByLineAndLeftAsItWas) {
   EXPECT_EQ(Contents(path), content);
 }
 
-// In a terminal the report is plain text too, and the terminal's settings
-// and screen are left alone.
 // A file of nothing but bad lines: standard error gets the first 20 and one
 // line counting the rest, not a line for each, and the report still comes.
 TEST(HistoryE2E, OnlyBadLinesGiveTwentyOneLinesAndTheReport) {
@@ -338,6 +336,8 @@ TEST(HistoryE2E, OnlyBadLinesGiveTwentyOneLinesAndTheReport) {
   EXPECT_EQ(report.out, "No tests recorded yet in " + path + ".\n");
 }
 
+// In a terminal the report is plain text too, and the terminal's settings
+// and screen are left alone.
 TEST(HistoryE2E, HistoryCommandLeavesTheTerminalAlone) {
   TemporaryFolder folder;
   SessionOptions options = WithHistory(folder.path() + "/none.tsv");

@@ -1,6 +1,9 @@
 #include "platform/terminal/terminal_keys.h"
 
+#include <utility>
+
 #include "console/platform.h"
+#include "platform/terminal/terminal_type.h"
 
 // Last, for their macros (lines, columns and hundreds more).
 #define NCURSES_WIDECHAR 1
@@ -34,22 +37,17 @@ const std::vector<KeyCapability> kKeyCapabilities = {
 std::vector<TerminalKey> TerminalKeys(const char* type, int fd) {
   std::vector<TerminalKey> keys;
   if (type == nullptr || *type == '\0') return keys;
-  // As in TerminalTypeProblem: read the entry, then put it away again.
-  TERMINAL* previous = cur_term;
-  int status = 0;
-  if (setupterm(type, fd, &status) != OK) {
-    if (cur_term != previous) del_curterm(set_curterm(previous));
-    return keys;
-  }
-  for (const KeyCapability& capability : kKeyCapabilities) {
-    const char* value = tigetstr(capability.name);
-    if (value == nullptr || value == reinterpret_cast<const char*>(-1) || *value == '\0') continue;
-    std::string bytes = value;
-    for (char& c : bytes)
-      if (c == '\x80') c = '\0';
-    keys.push_back({capability.name, std::move(bytes), capability.key});
-  }
-  del_curterm(set_curterm(previous));
+  WithTerminfoEntry(type, fd, [&] {
+    for (const KeyCapability& capability : kKeyCapabilities) {
+      const char* value = tigetstr(capability.name);
+      if (value == nullptr || value == reinterpret_cast<const char*>(-1) || *value == '\0')
+        continue;
+      std::string bytes = value;
+      for (char& c : bytes)
+        if (c == '\x80') c = '\0';
+      keys.push_back({capability.name, std::move(bytes), capability.key});
+    }
+  });
   return keys;
 }
 

@@ -7,23 +7,33 @@
 
 namespace kippfeld::platform {
 
-std::string TerminalTypeProblem(const char* type, int fd) {
-  if (type == nullptr || *type == '\0') return "unknown terminal type TERM=(not set)";
-  const std::string named = std::string("TERM=") + type;
+int WithTerminfoEntry(const char* type, int fd, const std::function<void()>& read) {
   // setupterm only reads the entry and asks the terminal for its size; the
   // entry it makes is put away again, so that curses starts afresh.
   TERMINAL* previous = cur_term;
   int status = 0;
   if (setupterm(type, fd, &status) != OK) {
     // Refusing a hardcopy type, setupterm has made its entry all the same.
+    // (Its status is then 1, as for an entry read: not passed on.)
     if (cur_term != previous) del_curterm(set_curterm(previous));
-    if (status < 0) return "cannot read the terminal database to look up " + named;
-    return "unknown terminal type " + named;
+    return status < 0 ? -1 : 0;
   }
-  const char* cursorAddress = tigetstr("cup");
-  bool addressable = cursorAddress != nullptr && cursorAddress != reinterpret_cast<char*>(-1) &&
-                     *cursorAddress != '\0';
+  read();
   del_curterm(set_curterm(previous));
+  return 1;
+}
+
+std::string TerminalTypeProblem(const char* type, int fd) {
+  if (type == nullptr || *type == '\0') return "unknown terminal type TERM=(not set)";
+  const std::string named = std::string("TERM=") + type;
+  bool addressable = false;
+  const int status = WithTerminfoEntry(type, fd, [&] {
+    const char* cursorAddress = tigetstr("cup");
+    addressable = cursorAddress != nullptr && cursorAddress != reinterpret_cast<char*>(-1) &&
+                  *cursorAddress != '\0';
+  });
+  if (status < 0) return "cannot read the terminal database to look up " + named;
+  if (status == 0) return "unknown terminal type " + named;
   if (!addressable)
     return "terminal type " + named + " cannot move the cursor, which the game needs";
   return {};
