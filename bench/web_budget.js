@@ -12,7 +12,8 @@
 'use strict';
 const fs = require('node:fs');
 const path = require('node:path');
-const { launch } = require(path.join(__dirname, '..', 'tests', 'web', 'support.js'));
+const { launch, waitForRow, waitForStatus } =
+    require(path.join(__dirname, '..', 'tests', 'web', 'support.js'));
 
 const page = path.resolve(process.argv[2] || path.join(__dirname, '..', 'build-web', 'kippfeld.html'));
 const url = 'file://' + page;
@@ -58,11 +59,6 @@ function timeKeys() {
   }).observe(document.getElementById('screen'), { subtree: true, childList: true, characterData: true });
 }
 
-async function statusHas(tab, text, timeout = 10000) {
-  await tab.waitForFunction((text) =>
-    document.querySelectorAll('#screen .row')[17].textContent.includes(text), text, { timeout });
-}
-
 (async () => {
   report('page size', Math.round(fs.statSync(page).size / 1024 * 10) / 10, 'KiB', 600);
   const browser = await launch();
@@ -85,17 +81,16 @@ async function statusHas(tab, text, timeout = 10000) {
     const tab = await context.newPage();
     await tab.goto(url);
     // Keys typed before the introduction shows are the start's to throw away.
-    await tab.waitForFunction(() =>
-      document.querySelectorAll('#screen .row')[1].textContent.startsWith('        Spielfeld:'));
+    await waitForRow(tab, 2, '        Spielfeld:', 30000);
     await tab.keyboard.press('Enter');
-    await statusHas(tab, 'Zug Nr.  0 ');
+    await waitForStatus(tab, 'Zug Nr.  0 ', 10000);
     const boardRows = () => tab.evaluate(() => [5, 7, 9].map((y) =>
       document.querySelectorAll('#screen .row')[y].textContent));
     const startBoard = await boardRows();
     await tab.evaluate(timeKeys);
     for (let i = 1; i <= 50; i++) {
       await tab.keyboard.press('Enter');
-      await statusHas(tab, `Zug Nr.  ${i} `);
+      await waitForStatus(tab, `Zug Nr.  ${i} `, 10000);
       await tab.waitForTimeout(20);
     }
     const times = await tab.evaluate(() => window.keyTimes);
@@ -111,7 +106,7 @@ async function statusHas(tab, text, timeout = 10000) {
             { code: 'Enter', key: 'Enter', bubbles: true, cancelable: true }));
       }
     });
-    await statusHas(tab, 'Zug Nr.  90 ');
+    await waitForStatus(tab, 'Zug Nr.  90 ', 10000);
     report('40 keys at once, all worked through in', Date.now() - burstStart, 'ms');
     // Ninety moves of the same cell, an even number: the board is as it was.
     const right = JSON.stringify(await boardRows()) === JSON.stringify(startBoard);

@@ -7,7 +7,8 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const http = require('node:http');
 const {
-  PAGE, launch, openGame, rows, waitForRow, colours, cellCentre, boardBits, digitOf, solve,
+  PAGE, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre, boardBits, digitOf,
+  solve,
 } = require('./support');
 
 const GREY = 'rgb(170, 170, 170)';
@@ -78,8 +79,7 @@ test('keys move the cursor and Enter makes a move, counted in the status line', 
   await page.keyboard.press('Home');
   await page.keyboard.press('Home');
   await page.keyboard.press('Enter');
-  await page.waitForFunction(() =>
-    document.querySelectorAll('#screen .row')[17].textContent.includes('Zug Nr.  1 '));
+  await waitForStatus(page, 'Zug Nr.  1 ');
   assert.equal((await boardBits(page)) ^ before, (1 << 8) | (1 << 7) | (1 << 5) | (1 << 4));
   // The selected move's cells are cyan, the others light grey.
   assert.equal((await colours(page, 6, 9)).color, CYAN);
@@ -104,8 +104,7 @@ test('a click selects a cell, a double click applies its move, a right double cl
   // Far enough from the click above not to make a double click with it.
   await page.waitForTimeout(600);
   await doubleClickCell(page, 1);
-  await page.waitForFunction(() =>
-    document.querySelectorAll('#screen .row')[17].textContent.includes('Zug Nr.  1 '));
+  await waitForStatus(page, 'Zug Nr.  1 ');
   assert.equal((await boardBits(page)) ^ before, 0b000011011);
   // The context menu never opens over the console.
   const prevented = await page.evaluate(() => !document.getElementById('screen').dispatchEvent(
@@ -130,8 +129,7 @@ test('double click timing: two presses 600 ms apart are two clicks', async () =>
   await page.mouse.click(at.x, at.y);
   await page.waitForTimeout(150);
   await page.mouse.click(at.x, at.y);
-  await page.waitForFunction(() =>
-    document.querySelectorAll('#screen .row')[17].textContent.includes('Zug Nr.  1 '));
+  await waitForStatus(page, 'Zug Nr.  1 ');
   await closeGame(page);
 });
 
@@ -347,8 +345,7 @@ test('a resize during play keeps the console whole, in its shape, inside the win
   for (const row of await rows(page)) assert.equal(row.length, 80);
   // The game goes on, and a click still finds its cell.
   await doubleClickCell(page, 7);
-  await page.waitForFunction(() =>
-    document.querySelectorAll('#screen .row')[17].textContent.includes('Zug Nr.  1 '));
+  await waitForStatus(page, 'Zug Nr.  1 ');
   await closeGame(page);
 });
 
@@ -392,7 +389,6 @@ test('forty keys at once are all worked through', async () => {
           { code: 'Enter', key: 'Enter', bubbles: true, cancelable: true }));
     }
   });
-  await page.waitForFunction(() =>
-    document.querySelectorAll('#screen .row')[17].textContent.includes('Zug Nr.  40 '));
+  await waitForStatus(page, 'Zug Nr.  40 ');
   await closeGame(page);
 });

@@ -48,6 +48,14 @@ async function waitForRow(page, n, text, timeout = 5000) {
   }, [n, text], { timeout });
 }
 
+// The status line (row 18) holds the text; Playwright's own time limit
+// unless one is given.
+function waitForStatus(page, text, timeout) {
+  return page.waitForFunction(
+      (text) => document.querySelectorAll('#screen .row')[17].textContent.includes(text), text,
+      { timeout });
+}
+
 // The colours of the cell at a 1-based row and column, as CSS gives them.
 function colours(page, row, column) {
   return page.evaluate(([row, column]) => {
@@ -113,6 +121,6 @@ function solve(from, to) {
 }
 
 module.exports = {
-  PAGE, PAGE_URL, ARGS, launch, openGame, rows, waitForRow, colours, cellCentre, boardBits,
-  digitOf, solve,
+  PAGE, PAGE_URL, ARGS, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre,
+  boardBits, digitOf, solve,
 };

@@ -237,27 +237,6 @@ void MemoryPlatform::RunActionsUpTo(std::uint64_t ms) {
   }
 }
 
-InputRecord KeyRecord(bool down, std::uint8_t character, std::uint16_t scanCode,
-                      std::uint32_t controlKeyState) {
-  InputRecord record;
-  record.eventType = kKeyEvent;
-  record.keyDown = down;
-  record.character = character;
-  record.virtualScanCode = scanCode;
-  record.controlKeyState = controlKeyState;
-  return record;
-}
-
-InputRecord MouseRecord(int x, int y, std::uint32_t buttons, std::uint32_t flags) {
-  InputRecord record;
-  record.eventType = kMouseEvent;
-  record.mouseX = static_cast<std::int16_t>(x);
-  record.mouseY = static_cast<std::int16_t>(y);
-  record.buttonState = buttons;
-  record.eventFlags = flags;
-  return record;
-}
-
 std::uint16_t ScanCodeOf(std::uint8_t character) {
   return KeyOfCharacter(character).scanCode;
 }

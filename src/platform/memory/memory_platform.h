@@ -13,6 +13,7 @@
 
 #include "console/platform.h"
 #include "platform/cell_buffer.h"
+#include "platform/input_records.h"  // KeyRecord, MouseRecord: for scripting input
 
 namespace kippfeld::platform {
 
@@ -153,11 +154,6 @@ class MemoryPlatform : public Platform {
   bool consoleInputOpen_ = false;
   bool usingStartInfoHandles_ = false;
 };
-
-// Records as a console delivers them, for scripting input.
-InputRecord KeyRecord(bool down, std::uint8_t character, std::uint16_t scanCode,
-                      std::uint32_t controlKeyState = 0);
-InputRecord MouseRecord(int x, int y, std::uint32_t buttons, std::uint32_t flags = 0);
 
 // Scripts whole key presses and clicks: each adds the records a console
 // would deliver, at the given virtual time.

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/cp850.h"
+#include "platform/input_records.h"
 #include "platform/us_layout.h"
 
 namespace kippfeld::platform {
@@ -266,13 +267,7 @@ std::optional<InputRecord> KeyDownRecord(const BrowserKey& key) {
   if ((modifiers & kBrowserScrollLock) != 0) state |= kScrollLockOn;
   if (place != nullptr && place->enhanced) state |= kEnhancedKey;
 
-  InputRecord record;
-  record.eventType = kKeyEvent;
-  record.keyDown = true;
-  record.virtualScanCode = scanCode;
-  record.character = character;
-  record.controlKeyState = state;
-  return record;
+  return KeyRecord(true, character, scanCode, state);
 }
 
 bool BrowserKeepsKey(const BrowserKey& key) {

@@ -48,13 +48,18 @@ mergeInto(LibraryManager.library, {
 // The history's storage entry. Text in both directions is UTF-8 in the
 // program's memory; what the program gets is malloc'ed and its to free.
 mergeInto(LibraryManager.library, {
-  $kippfeldOwnedText__deps: ['malloc'],
+  $kippfeldNewText__deps: ['malloc'],
+  $kippfeldNewText: function (text) {
+    var size = lengthBytesUTF8(text) + 1;
+    var pointer = _malloc(size);
+    stringToUTF8(text, pointer, size);
+    return pointer;
+  },
+
+  $kippfeldOwnedText__deps: ['$kippfeldNewText'],
   $kippfeldOwnedText: function (text, pointerOut, lengthOut) {
-    var size = lengthBytesUTF8(text);
-    var pointer = _malloc(size + 1);
-    stringToUTF8(text, pointer, size + 1);
-    HEAP32[pointerOut >> 2] = pointer;
-    HEAP32[lengthOut >> 2] = size;
+    HEAP32[pointerOut >> 2] = kippfeldNewText(text);
+    HEAP32[lengthOut >> 2] = lengthBytesUTF8(text);
   },
 
   $kippfeldReason: function (error) {
@@ -77,7 +82,7 @@ mergeInto(LibraryManager.library, {
   },
 
   // Null when kept, else why not (malloc'ed).
-  kippfeld_storage_append__deps: ['malloc', '$kippfeldReason'],
+  kippfeld_storage_append__deps: ['$kippfeldNewText', '$kippfeldReason'],
   kippfeld_storage_append: function (key, text, length) {
     try {
       var name = UTF8ToString(key);
@@ -85,11 +90,7 @@ mergeInto(LibraryManager.library, {
       window.localStorage.setItem(name, before + UTF8ToString(text, length));
       return 0;
     } catch (error) {
-      var reason = kippfeldReason(error);
-      var size = lengthBytesUTF8(reason) + 1;
-      var pointer = _malloc(size);
-      stringToUTF8(reason, pointer, size);
-      return pointer;
+      return kippfeldNewText(kippfeldReason(error));
     }
   },
 

@@ -1,5 +1,7 @@
 #include "platform/web/web_mouse.h"
 
+#include "platform/input_records.h"
+
 namespace kippfeld::platform {
 
 namespace {
@@ -18,16 +20,6 @@ std::uint32_t ButtonBit(int button) {
   }
 }
 
-InputRecord Mouse(int x, int y, std::uint32_t buttons, std::uint32_t flags) {
-  InputRecord record;
-  record.eventType = kMouseEvent;
-  record.mouseX = static_cast<std::int16_t>(x);
-  record.mouseY = static_cast<std::int16_t>(y);
-  record.buttonState = buttons;
-  record.eventFlags = flags;
-  return record;
-}
-
 }  // namespace
 
 std::vector<InputRecord> MouseRecords::On(const PointerEvent& event) {
@@ -39,10 +31,10 @@ std::vector<InputRecord> MouseRecords::On(const PointerEvent& event) {
   switch (event.action) {
     case PointerAction::kMove:
       // The console reports a move only when the pointer reaches another cell.
-      if (moved) records.push_back(Mouse(event.x, event.y, buttons_, kMouseMoved));
+      if (moved) records.push_back(MouseRecord(event.x, event.y, buttons_, kMouseMoved));
       break;
     case PointerAction::kWheel:
-      records.push_back(Mouse(event.x, event.y, buttons_, kMouseWheeled));
+      records.push_back(MouseRecord(event.x, event.y, buttons_, kMouseWheeled));
       break;
     case PointerAction::kDown: {
       if (bit == 0 || (buttons_ & bit) != 0) break;
@@ -51,7 +43,7 @@ std::vector<InputRecord> MouseRecords::On(const PointerEvent& event) {
                          pressY_ == event.y && event.timeMs - pressTime_ >= 0 &&
                          event.timeMs - pressTime_ <= kDoubleClickMs;
       records.push_back(
-          Mouse(event.x, event.y, buttons_, twice ? std::uint32_t{kDoubleClick} : 0u));
+          MouseRecord(event.x, event.y, buttons_, twice ? std::uint32_t{kDoubleClick} : 0u));
       pressPending_ = !twice;
       pressButton_ = bit;
       pressX_ = event.x;
@@ -62,7 +54,7 @@ std::vector<InputRecord> MouseRecords::On(const PointerEvent& event) {
     case PointerAction::kUp:
       if (bit == 0 || (buttons_ & bit) == 0) break;
       buttons_ &= ~bit;
-      records.push_back(Mouse(event.x, event.y, buttons_, 0));
+      records.push_back(MouseRecord(event.x, event.y, buttons_, 0));
       break;
   }
   return records;

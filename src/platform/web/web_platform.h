@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <deque>
-#include <vector>
 
 #include "console/platform.h"
 #include "platform/cell_buffer.h"

@@ -40,7 +40,8 @@ class WebKeysTest : public ::testing::Test {
  protected:
   void SetUp() override { console::ResetConsole(platform); }
 
-  // The key string the game reads for the key, "" when none.
+  // The key string the game reads for the key, "<none>" when the page makes
+  // no record of it.
   std::string KeyString(std::string_view code, std::string_view key, std::uint32_t modifiers) {
     std::optional<InputRecord> record = KeyDownRecord({code, key, modifiers});
     if (!record) return "<none>";

@@ -14,7 +14,6 @@
 
 #include "console/startup.h"
 #include "game/flow.h"
-#include "platform/cp850.h"
 #include "platform/web/web_keys.h"
 #include "platform/web/web_mouse.h"
 
