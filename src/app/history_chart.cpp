@@ -47,11 +47,6 @@ std::string BarCell(int eighths, int row, bool utf8) {
   return filled == 0 ? " " : std::string(kEighths[filled - 1]);
 }
 
-std::string Number(long long number) {
-  // Built by appending: GCC 12 warns falsely (-Wrestrict) on "literal" + string.
-  return std::string(1, '#').append(std::to_string(number));
-}
-
 std::string GroupNote(const HistoryFigures& figures) {
   if (figures.groupSize == 1) return {};
   const ChartGroup& last = figures.groups.back();
@@ -70,14 +65,19 @@ std::string ClockText(long long tenths) {
   return text;
 }
 
+std::string TestNumber(long long number) {
+  // Built by appending: GCC 12 warns falsely (-Wrestrict) on "literal" + string.
+  return std::string(1, '#').append(std::to_string(number));
+}
+
 std::vector<AxisLabel> PlaceAxisLabels(const std::vector<long long>& numbers, std::size_t barWidth,
                                        std::size_t room) {
   std::vector<AxisLabel> labels;
   if (numbers.empty()) return labels;
-  labels.push_back({0, Number(numbers.front())});
+  labels.push_back({0, TestNumber(numbers.front())});
   if (numbers.size() == 1) return labels;
   std::size_t firstEnd = labels.front().text.size();
-  AxisLabel last{(numbers.size() - 1) * barWidth, Number(numbers.back())};
+  AxisLabel last{(numbers.size() - 1) * barWidth, TestNumber(numbers.back())};
   if (last.column + last.text.size() > room) last.column = room - last.text.size();
   last.column = std::max(last.column, firstEnd + 1);
   // From the left, each number that leaves a blank before it and before the
@@ -85,7 +85,7 @@ std::vector<AxisLabel> PlaceAxisLabels(const std::vector<long long>& numbers, st
   // one before.
   std::size_t end = firstEnd;
   for (std::size_t i = 1; i + 1 < numbers.size(); ++i) {
-    AxisLabel label{i * barWidth, Number(numbers[i])};
+    AxisLabel label{i * barWidth, TestNumber(numbers[i])};
     if (label.column < end + 1) continue;
     if (label.column + label.text.size() + 1 > last.column) break;
     end = label.column + label.text.size();

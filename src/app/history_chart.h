@@ -18,6 +18,9 @@ inline constexpr std::size_t kReportWidth = 79;
 // Minutes, seconds and tenths: 4:05.3.
 std::string ClockText(long long tenths);
 
+// A test's number as the report names it: #27.
+std::string TestNumber(long long number);
+
 // Where the numbers under the axis stand: the bar each names and the text.
 struct AxisLabel {
   std::size_t column = 0;  // from the first bar's column

@@ -72,11 +72,6 @@ std::string SecondsText(long long tenths) {
   return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s";
 }
 
-std::string TestNumber(long long number) {
-  // Built by appending: GCC 12 warns falsely (-Wrestrict) on "literal" + string.
-  return std::string(1, '#').append(std::to_string(number));
-}
-
 std::string TestsText(const HistoryFigures& figures, int optimum) {
   std::string out = "Tests";
   long long earlier = figures.tests - static_cast<long long>(figures.recent.size());

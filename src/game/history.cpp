@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -198,28 +196,6 @@ bool IsDateTime(std::string_view text) {
          TwoDigits(text, 20) <= 23 && TwoDigits(text, 23) <= 59;
 }
 
-// TotalTime, with each task's listed time taken from a small cache: a
-// listed time is worked out through its number text, which is most of the
-// cost of reading a line, and a history holds few different task times.
-float SumOfListedTimes(const std::array<float, kEntryCount>& taskTimes) {
-  struct Entry {
-    float time = -1;  // no task time is negative
-    long double listed = 0;
-  };
-  constexpr std::size_t kEntries = 4096;
-  thread_local std::array<Entry, kEntries> cache;
-  float total = 0;
-  for (std::size_t k = 1; k <= kTaskCount; ++k) {
-    float time = taskTimes[k];
-    std::uint32_t bits = std::bit_cast<std::uint32_t>(time);
-    Entry& entry = cache[(bits * 2654435761u >> 20) % kEntries];
-    if (entry.time != time) entry = {time, ListedTime(time)};
-    // Rounded to float after each addition, as the table adds them.
-    total = static_cast<float>(total + entry.listed);
-  }
-  return total;
-}
-
 using Columns = std::array<std::string_view, kHistoryColumns>;
 
 // Reads the columns of one line into a record; the fault when a column is
@@ -350,7 +326,7 @@ class LineReader {
     // Compared at the float's own seven digits, the way the file writes a
     // total: a spreadsheet that saved it back with more or fewer trailing
     // zeros has not changed it. The same float has the same digits.
-    float sum = SumOfListedTimes(times);
+    float sum = TotalTime(times);
     if (sum == record.time) return {};
     std::string total = NumberText(sum, kStoredDigits);
     std::string written = NumberText(record.time, kStoredDigits);

@@ -1,6 +1,9 @@
 #include "game/results.h"
 
 #include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "console/clock.h"
@@ -60,9 +63,26 @@ void IgnoreEarlyInput() {
 // own seven-digit value; a real shortfall, such as the start mark's coarse
 // resolution late in the day, still shows. Rounded to float first, a listed
 // 12.2 would be written as 12.1999998092651.
+//
+// Going through the number text is most of the cost of reading a history,
+// whose every line's total is checked against these, and a history holds
+// few different task times: the last ones worked out are kept in a small
+// cache, found by the float's bits.
 long double ListedTime(float seconds) {
-  long double value = console::ParseNumber(console::FormatNumber(seconds, kStoredDigits));
-  return console::Floor(10 * value) / 10;
+  struct Entry {
+    bool known = false;
+    std::uint32_t bits = 0;
+    long double listed = 0;
+  };
+  constexpr std::size_t kEntries = 4096;
+  thread_local std::array<Entry, kEntries> cache;
+  const auto bits = std::bit_cast<std::uint32_t>(seconds);
+  Entry& entry = cache[(bits * 2654435761u >> 20) % kEntries];
+  if (!entry.known || entry.bits != bits) {
+    long double value = console::ParseNumber(console::FormatNumber(seconds, kStoredDigits));
+    entry = {true, bits, console::Floor(10 * value) / 10};
+  }
+  return entry.listed;
 }
 
 float TotalTime(const std::array<float, kEntryCount>& taskTimes) {

@@ -9,11 +9,14 @@
 #include "app/history_report.h"
 #include "game/flow.h"
 #include "game/history.h"
+#include "report_text_testing.h"
 
 namespace kippfeld::app {
 namespace {
 
 using namespace game;
+using test::Columns;
+using test::Lines;
 
 // Complete tests of 40.0 s and more, each a little slower than the last
 // but every seventh.
@@ -31,22 +34,6 @@ std::string History(int tests) {
     content += HistoryLine(RecordOfTest(session, "2025-03-14T09:26:53+01:00"));
   }
   return content;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-std::size_t Columns(const std::string& line) {
-  std::size_t columns = 0;
-  for (unsigned char byte : line) columns += (byte & 0xC0) != 0x80;
-  return columns;
 }
 
 struct Label {

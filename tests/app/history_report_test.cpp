@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "game/history.h"
+#include "report_text_testing.h"
 
 namespace kippfeld::app {
 
 using namespace game;
+using test::Columns;
+using test::Lines;
 namespace {
 
 constexpr const char* kPlace = "/home/anna/.local/state/kippfeld/history.tsv";
@@ -39,23 +42,6 @@ std::string CompleteLine(const std::string& started, float seconds, int moves) {
   std::vector<float> times(11, seconds);
   times.push_back(30);
   return Line(started, times, std::vector<int>(12, moves));
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (std::size_t start = 0; start < text.size();) {
-    std::size_t end = text.find('\n', start);
-    lines.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return lines;
-}
-
-// Columns a line takes: UTF-8 continuation bytes take none.
-std::size_t Columns(const std::string& line) {
-  std::size_t columns = 0;
-  for (unsigned char byte : line) columns += (byte & 0xC0) != 0x80;
-  return columns;
 }
 
 void ExpectPlainText(const std::string& out, bool utf8) {

@@ -202,6 +202,27 @@ inline void ExpectReadInPieces(const std::string& path) {
   EXPECT_LE(taken, app::kLongestHistory);
 }
 
+// The checks above that need nothing but a history file of their own, each
+// run on history.tsv in a new folder: the file store's rules, which hold on
+// every system.
+inline void ExpectTheFileStoresRules() {
+  struct Check {
+    const char* name;
+    void (*expect)(const std::string& path);
+  };
+  const Check checks[] = {
+      {"cut last line mended", &ExpectCutLastLineMended},
+      {"records round trip", &ExpectRecordsRoundTrip},
+      {"size cap kept", &ExpectSizeCapKept},
+      {"read in pieces", &ExpectReadInPieces},
+  };
+  for (const Check& check : checks) {
+    SCOPED_TRACE(check.name);
+    TemporaryFolder folder;
+    check.expect(folder.path() + kSeparator + "history.tsv");
+  }
+}
+
 struct UnwritablePlace {
   std::string path;
   std::string reason;  // the reason given, or how it starts

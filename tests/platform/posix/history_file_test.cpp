@@ -108,19 +108,10 @@ TEST(HistoryFile, CreatesFoldersAndWritesTheHeaderOnce) {
   EXPECT_EQ(info.st_mode & 0777, 0700u);
 }
 
-TEST(HistoryFile, CutLastLineGetsTheRecordOnALineOfItsOwn) {
-  TemporaryFolder folder;
-  test::ExpectCutLastLineMended(folder.path() + "/history.tsv");
-}
-
-TEST(HistoryFile, GameRecordsRoundTripThroughTheReader) {
-  TemporaryFolder folder;
-  test::ExpectRecordsRoundTrip(folder.path() + "/history.tsv");
-}
-
-TEST(HistoryFile, NeverGrowsPastWhatTheReaderTakes) {
-  TemporaryFolder folder;
-  test::ExpectSizeCapKept(folder.path() + "/history.tsv");
+// A cut last line mended, game records read back, the size cap, long
+// histories read in pieces.
+TEST(HistoryFile, KeepsTheFileStoresRules) {
+  test::ExpectTheFileStoresRules();
 }
 
 TEST(HistoryFile, FileTheUserMayNotReadIsStillAppendedTo) {
@@ -220,11 +211,6 @@ TEST(HistoryFile, AppendsFromTwoProcessesAtOnceStayWhole) {
   std::string content = Contents(path);
   ASSERT_EQ(content.substr(0, 14), kHeader);
   test::ExpectWholeRecordsOfTwoWriters(content, kRecords);
-}
-
-TEST(HistoryFile, LongHistoryIsReadInPieces) {
-  TemporaryFolder folder;
-  test::ExpectReadInPieces(folder.path() + "/history.tsv");
 }
 
 TEST(HistoryFile, ReadMissingAndRead) {

@@ -46,21 +46,15 @@ TEST(WindowsHistoryFile, LocalDateTimeHasItsOffset) {
   EXPECT_EQ(now[22], ':');
 }
 
-TEST(WindowsHistoryFile, CreatesFoldersHeaderOnceAndMendsACutLine) {
+TEST(WindowsHistoryFile, CreatesFoldersAndWritesTheHeaderOnce) {
   TemporaryFolder folder;
-  std::string path = folder.path() + "\\state\\kippfeld\\history.tsv";
-  test::ExpectNewFileWithTheHeaderOnce(path);
-  test::ExpectCutLastLineMended(path);
+  test::ExpectNewFileWithTheHeaderOnce(folder.path() + "\\state\\kippfeld\\history.tsv");
 }
 
-TEST(WindowsHistoryFile, GameRecordsRoundTripThroughTheReader) {
-  TemporaryFolder folder;
-  test::ExpectRecordsRoundTrip(folder.path() + "\\history.tsv");
-}
-
-TEST(WindowsHistoryFile, NeverGrowsPastWhatTheReaderTakes) {
-  TemporaryFolder folder;
-  test::ExpectSizeCapKept(folder.path() + "\\history.tsv");
+// A cut last line mended, game records read back, the size cap, long
+// histories read in pieces.
+TEST(WindowsHistoryFile, KeepsTheFileStoresRules) {
+  test::ExpectTheFileStoresRules();
 }
 
 // A device is no history; the writer and the reader refuse it at once.
@@ -95,11 +89,6 @@ TEST(WindowsHistoryFile, AppendsFromTwoWritersAtOnceStayWhole) {
   for (std::thread& writer : writers) writer.join();
   EXPECT_EQ(failures, std::vector<int>(2, 0));
   test::ExpectWholeRecordsOfTwoWriters(Contents(path), kRecords);
-}
-
-TEST(WindowsHistoryFile, LongHistoryIsReadInPieces) {
-  TemporaryFolder folder;
-  test::ExpectReadInPieces(folder.path() + "\\history.tsv");
 }
 
 TEST(WindowsHistoryFile, ReadMissingFolderAndContent) {
