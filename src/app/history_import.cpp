@@ -24,7 +24,8 @@ HistoryImport PlanHistoryImport(std::string_view kept, std::string_view name,
   for (const game::TestRecord& record : game::ParseHistory(kept).records) {
     known.insert(game::HistoryLine(record));
   }
-  for (const game::TestRecord& record : game::ParseHistory(content).records) {
+  const game::History other = game::ParseHistory(content);
+  for (const game::TestRecord& record : other.records) {
     std::string line = game::HistoryLine(record);
     if (!known.insert(line).second) {
       ++import.alreadyKept;
@@ -33,6 +34,9 @@ HistoryImport PlanHistoryImport(std::string_view kept, std::string_view name,
     import.records += line;
     ++import.added;
   }
+  // The report names only the first of many bad lines; the summary counts
+  // them all.
+  import.skipped = static_cast<int>(other.problems.size());
   import.errors = ReportHistory(name, content, {true}).errors;
   return import;
 }
@@ -43,8 +47,8 @@ std::string ImportSummary(const HistoryImport& import, std::string_view name) {
   if (import.alreadyKept > 0) {
     summary += ", " + Count(import.alreadyKept, "was", "were") + " already kept";
   }
-  if (!import.errors.empty()) {
-    summary += ", " + Count(static_cast<int>(import.errors.size()), "line", "lines") + " skipped";
+  if (import.skipped > 0) {
+    summary += ", " + Count(import.skipped, "line", "lines") + " skipped";
   }
   return summary + ".";
 }

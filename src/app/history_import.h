@@ -14,7 +14,9 @@ struct HistoryImport {
   std::string records;  // the lines to append, in the other file's order
   int added = 0;
   int alreadyKept = 0;
-  std::vector<std::string> errors;  // "kippfeld: NAME:LINE: skipped: REASON"
+  int skipped = 0;                  // lines that are no sound record
+  std::vector<std::string> errors;  // "kippfeld: NAME:LINE: skipped: REASON", the first 20
+                                    // named and one line counting the rest
 };
 
 // What adding the history `content`, from the file called `name`, to the

@@ -56,6 +56,14 @@ TEST(HistoryImport, BadLinesAreNamedAsTheReportNamesThemAndSkipped) {
   EXPECT_EQ(ImportSummary(import, "h.tsv"), "h.tsv: 2 tests added, 2 lines skipped.");
 }
 
+TEST(HistoryImport, EveryBadLineIsCountedWhereOnlyTheFirstAreNamed) {
+  std::string other = kFriday;
+  for (int i = 0; i < 25; ++i) other += "not a record\n";
+  HistoryImport import = PlanHistoryImport("", "h.tsv", other);
+  EXPECT_EQ(import.errors.size(), 21u);
+  EXPECT_EQ(ImportSummary(import, "h.tsv"), "h.tsv: 1 test added, 25 lines skipped.");
+}
+
 TEST(HistoryImport, NothingToAddFromAnEmptyOrForeignFile) {
   for (const std::string& other : {std::string(), std::string("\xff\xfe"), game::HistoryHeader()}) {
     HistoryImport import = PlanHistoryImport(kMonday, "x.tsv", other);
