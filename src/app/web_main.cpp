@@ -1,9 +1,11 @@
 // The program in a browser page: the game on the page's console with its
-// history in the browser's storage, and the functions the page calls (keys,
-// pointer events, the history view and its file buttons). The page loads
-// one instance per game; main runs the game in it and never returns.
+// history in the browser's storage, the functions the page calls (keys,
+// pointer events) and the jobs it hands over (the history view and its file
+// buttons). The page loads one instance per game; main runs the game in it
+// and never returns.
 #include <emscripten/emscripten.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,13 +23,21 @@
 #include "platform/web/web_mouse.h"
 #include "platform/web/web_platform.h"
 
+// web_library.js
+extern "C" {
+int kippfeld_next_job(char** name, char** bytes, int* length);
+void kippfeld_job_done(const char* text, int length, const char* problems);
+}
+
 namespace {
 
 using namespace kippfeld;
 
+void RunPageJobs();
+
 // Made on first use: the page may push input before main runs.
 platform::WebPlatform& ThePlatform() {
-  static platform::BrowserHost host;
+  static platform::BrowserHost host(RunPageJobs);
   static platform::WebPlatform console(host);
   return console;
 }
@@ -49,6 +59,9 @@ game::GameReport theReport;
 std::string theText;
 std::string theProblems;
 
+// The kinds of the page's history jobs (page.js: JOBS).
+enum class PageJob { kNone = 0, kReport = 1, kContent = 2, kAdd = 3 };
+
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text.append(line).append("\n");
@@ -64,6 +77,69 @@ bool ReadStored(std::string& content) {
                 game::PrintableText(TheStore().Place(), true) + ": " +
                 game::PrintableText(reason, true) + "\n";
   return false;
+}
+
+// The report `kippfeld --history` prints, on the stored history; the lines
+// it names as skipped, or why the history cannot be read, in theProblems.
+void HistoryReport() {
+  theProblems.clear();
+  theText.clear();
+  std::string content;
+  if (ReadStored(content)) {
+    app::HistoryReport report = app::ReportHistory(TheStore().Place(), content, {true});
+    theProblems = Lines(report.errors);
+    theText = std::move(report.out);
+  }
+}
+
+// The stored history as the file history.tsv holds it.
+void HistoryContent() {
+  theProblems.clear();
+  if (!ReadStored(theText)) theText.clear();
+}
+
+// Adds the records of a history file the player chose: one line saying what
+// came of it, with the skipped lines in theProblems.
+void HistoryAdd(const char* name, std::string_view content) {
+  theProblems.clear();
+  std::string kept;
+  if (!ReadStored(kept)) {
+    theText = "Nothing added.";
+    return;
+  }
+  app::HistoryImport import = app::PlanHistoryImport(kept, name, content);
+  theProblems = Lines(import.errors);
+  theText = app::ImportSummary(import, name);
+  if (import.added > 0) {
+    std::string reason = TheStore().Append(game::HistoryHeader(), import.records);
+    if (!reason.empty()) theText = "Nothing added: " + game::PrintableText(reason, true);
+  }
+}
+
+// Does the page's history jobs, one after the other, each answered with
+// theText and theProblems.
+void RunPageJobs() {
+  for (;;) {
+    char* name = nullptr;
+    char* bytes = nullptr;
+    int length = 0;
+    const auto job = static_cast<PageJob>(kippfeld_next_job(&name, &bytes, &length));
+    if (job == PageJob::kNone) return;
+    theText.clear();
+    theProblems.clear();
+    if (name == nullptr || bytes == nullptr) {
+      theProblems = "kippfeld: the page has no memory left for the history\n";
+    } else if (job == PageJob::kReport) {
+      HistoryReport();
+    } else if (job == PageJob::kContent) {
+      HistoryContent();
+    } else if (job == PageJob::kAdd) {
+      HistoryAdd(name, std::string_view(bytes, static_cast<std::size_t>(length)));
+    }
+    std::free(name);
+    std::free(bytes);
+    kippfeld_job_done(theText.data(), static_cast<int>(theText.size()), theProblems.c_str());
+  }
 }
 
 }  // namespace
@@ -100,56 +176,10 @@ EMSCRIPTEN_KEEPALIVE int kippfeld_pointer(int action, int x, int y, int button, 
 
 // Why the game's test could not be kept, as one line; empty when it was.
 EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_failure() {
+  static std::string line;
   const std::string& failure = theReport.historyFailure;
-  theText = failure.empty() ? "" : "kippfeld: " + game::PrintableText(failure, true);
-  return theText.c_str();
-}
-
-// The report `kippfeld --history` prints, on the stored history. The lines
-// it names as skipped, or why the history cannot be read, are then in
-// kippfeld_history_problems.
-EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_report() {
-  theProblems.clear();
-  theText.clear();
-  std::string content;
-  if (ReadStored(content)) {
-    app::HistoryReport report = app::ReportHistory(TheStore().Place(), content, {true});
-    theProblems = Lines(report.errors);
-    theText = std::move(report.out);
-  }
-  return theText.c_str();
-}
-
-EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_problems() {
-  return theProblems.c_str();
-}
-
-// The stored history as the file history.tsv holds it.
-EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_content() {
-  theProblems.clear();
-  if (!ReadStored(theText)) theText.clear();
-  return theText.c_str();
-}
-
-// Adds the records of a history file the player chose; returns one line
-// saying what came of it, with the skipped lines in kippfeld_history_problems.
-EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_add(const char* name, const char* bytes,
-                                                      int length) {
-  theProblems.clear();
-  std::string kept;
-  if (!ReadStored(kept)) {
-    theText = "Nothing added.";
-    return theText.c_str();
-  }
-  std::string_view content(bytes, length > 0 ? static_cast<std::size_t>(length) : 0);
-  app::HistoryImport import = app::PlanHistoryImport(kept, name, content);
-  theProblems = Lines(import.errors);
-  theText = app::ImportSummary(import, name);
-  if (import.added > 0) {
-    std::string reason = TheStore().Append(game::HistoryHeader(), import.records);
-    if (!reason.empty()) theText = "Nothing added: " + game::PrintableText(reason, true);
-  }
-  return theText.c_str();
+  line = failure.empty() ? "" : "kippfeld: " + game::PrintableText(failure, true);
+  return line.c_str();
 }
 
 }  // extern "C"

@@ -8,13 +8,12 @@ const fs = require('node:fs');
 const http = require('node:http');
 const {
   PAGE, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre, boardBits, digitOf,
-  solve,
+  solve, storedHistory,
 } = require('./support');
 
 const GREY = 'rgb(170, 170, 170)';
 const CYAN = 'rgb(0, 170, 170)';
 const BLACK = 'rgb(0, 0, 0)';
-const STORAGE_KEY = 'kippfeld/history.tsv';
 
 let browser;
 before(async () => { browser = await launch(); });
@@ -47,6 +46,12 @@ async function waitForColour(page, row, column, color) {
     }
     return false;
   }, [row, column, color]);
+}
+
+// The History view, once the program has read the history for it.
+async function openHistory(page) {
+  await page.click('#show-history');
+  await page.waitForSelector('#history', { state: 'visible' });
 }
 
 async function statusRow(page) {
@@ -167,7 +172,7 @@ test('a short test to its results table, kept in storage and shown in the Histor
   assert.match(table[5], /^ 2 \. Aufgabe alles 0 /);
   assert.match(table[17], /^  gesammt : +[1-9]/);
   // The record is in storage before the final key.
-  const stored = await page.evaluate((key) => localStorage.getItem(key), STORAGE_KEY);
+  const stored = await storedHistory(page);
   const lines = stored.split('\n');
   assert.match(lines[0], /^started\ttasks\ttime_s\tmoves\tt1_s/);
   assert.match(lines[1], /^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d\t1\t/);
@@ -178,7 +183,7 @@ test('a short test to its results table, kept in storage and shown in the Histor
   await page.waitForSelector('#screen[data-exit-code="0"]');
   assert.equal((await rows(page))[1], table[1]);
   assert.equal(await page.isVisible('#play-again'), true);
-  await page.click('#show-history');
+  await openHistory(page);
   const report = await page.textContent('#history-report');
   assert.match(report, /^Tests recorded in this browser's storage \(kippfeld\/history\.tsv\)/);
   assert.match(report, /\n {3}1 {2}\d{4}-\d\d-\d\d \d\d:\d\d {3}1\/12 /);
@@ -191,7 +196,7 @@ test('a short test to its results table, kept in storage and shown in the Histor
   await page.click('#play-again');
   await waitForRow(page, 2, '        Spielfeld:');
   assert.equal(await page.getAttribute('#screen', 'data-exit-code'), null);
-  assert.equal(await page.evaluate((key) => localStorage.getItem(key), STORAGE_KEY), stored);
+  assert.equal(await storedHistory(page), stored);
   await closeGame(page);
 });
 
@@ -199,7 +204,7 @@ test('records of a chosen history file are added once; bad lines are named', asy
   const page = await openGame(browser);
   const record = '2025-03-14T09:26:53+01:00\t1\t30\t3\t30\t3' + '\t0\t0'.repeat(11) + '\n';
   const file = 'started\ttasks\n' + record + 'rubbish\n' + record;
-  await page.click('#show-history');
+  await openHistory(page);
   assert.match(await page.textContent('#history-report'), /^No tests recorded yet in /);
   await page.setInputFiles('#add-history', {
     name: 'history.tsv', mimeType: 'text/plain', buffer: Buffer.from(file),
@@ -215,7 +220,7 @@ test('records of a chosen history file are added once; bad lines are named', asy
   const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save-history')]);
   assert.equal(download.suggestedFilename(), 'history.tsv');
   const saved = fs.readFileSync(await download.path(), 'utf8');
-  assert.equal(saved, await page.evaluate((key) => localStorage.getItem(key), STORAGE_KEY));
+  assert.equal(saved, await storedHistory(page));
   assert.match(saved, /^started\ttasks\ttime_s\tmoves\tt1_s\tt1_moves\t.*\tt12_moves\n/);
   assert.ok(saved.endsWith('\n' + record));
   await closeGame(page);
@@ -224,7 +229,7 @@ test('records of a chosen history file are added once; bad lines are named', asy
 test('storage the browser refuses costs the game nothing; one line says so', async () => {
   const page = await openGame(browser, {
     init: () => {
-      Storage.prototype.setItem = function () {
+      IDBObjectStore.prototype.add = function () {
         throw new DOMException('full', 'QuotaExceededError');
       };
     },

@@ -120,7 +120,14 @@ function solve(from, to) {
   throw new Error(`no moves from ${from} to ${to}`);
 }
 
+// The history the page keeps, as the file history.tsv would hold it; null
+// when nothing was ever kept.
+function storedHistory(page) {
+  return page.evaluate(() => window.kippfeld.storage.read().then((bytes) =>
+    bytes === null ? null : new TextDecoder().decode(bytes)));
+}
+
 module.exports = {
   PAGE, PAGE_URL, ARGS, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre,
-  boardBits, digitOf, solve,
+  boardBits, digitOf, solve, storedHistory,
 };

@@ -24,6 +24,19 @@
   var waits = { count: 0, timers: 0, active: false, timed: false };
   var game = null;
 
+  // The history's storage, one for every game of this page.
+  var storage = kippfeldHistoryStorage({
+    indexedDB: window.indexedDB,
+    locks: navigator.locks,
+    localStorage: (function () {
+      try { return window.localStorage; } catch (error) { return null; }
+    })(),
+  });
+  // Asks the browser not to clear the history when it runs short of room;
+  // one that says no may still do so (the README says when).
+  var persisted = navigator.storage && navigator.storage.persist ?
+    navigator.storage.persist().catch(function () { return false; }) : Promise.resolve(false);
+
   function showRow(y, text, attributes) {
     var parts = [];
     var start = 0;
@@ -49,7 +62,10 @@
     screen.removeAttribute('data-exit-code');
     playAgain.hidden = true;
     say('');
-    var page = { showRow: showRow, waits: waits, wake: null, ended: null };
+    var page = {
+      showRow: showRow, waits: waits, wake: null, ended: null, storage: storage,
+      jobs: [], job: null, wakeForJobs: null, release: null,
+    };
     var module = { kippfeldPage: page, pending: [], ready: false, finished: false };
     page.ended = function (exitCode) {
       module.finished = true;
@@ -68,6 +84,11 @@
     };
     module.onAbort = function (what) {
       module.finished = true;
+      module.aborted = true;
+      // Jobs the program will never do are answered with nothing.
+      page.jobs.splice(0).forEach(function (job) {
+        job.resolve({ bytes: new Uint8Array(0), text: '', problems: '' });
+      });
       say('The program stopped: ' + what);
       playAgain.hidden = false;
     };
@@ -228,16 +249,27 @@
     return module.ready ? text(module, module._kippfeld_history_failure()) : '';
   }
 
-  // The report `kippfeld --history` prints, and the lines it skipped.
-  function showHistory(extra) {
+  // The program's history jobs (web_main.cpp: PageJob), done on its own
+  // stack at its next wait. Resolves with { bytes, text, problems }.
+  var JOBS = { report: 1, content: 2, add: 3 };
+  function historyJob(kind, name, bytes) {
     var module = game;
-    if (!module || !module.ready) return;
-    historyReport.textContent = text(module, module._kippfeld_history_report());
-    historyMessages.textContent = (extra || '') +
-        text(module, module._kippfeld_history_problems());
-    showView(true);
+    return new Promise(function (resolve) {
+      var page = module.kippfeldPage;
+      if (module.aborted) return resolve({ bytes: new Uint8Array(0), text: '', problems: '' });
+      page.jobs.push({ kind: kind, name: name, bytes: bytes, resolve: resolve });
+      if (page.wakeForJobs) page.wakeForJobs();
+    });
   }
 
+  // The report `kippfeld --history` prints, and the lines it skipped.
+  function showHistory(extra) {
+    return historyJob(JOBS.report).then(function (answer) {
+      historyReport.textContent = answer.text;
+      historyMessages.textContent = (extra || '') + answer.problems;
+      showView(true);
+    });
+  }
   // The history takes the console's place; the game waits meanwhile.
   var keysBar = document.getElementById('keys');
   function showView(history) {
@@ -258,43 +290,36 @@
   });
 
   document.getElementById('save-history').addEventListener('click', function () {
-    var module = game;
-    if (!module || !module.ready) return;
-    var content = text(module, module._kippfeld_history_content());
-    var problems = text(module, module._kippfeld_history_problems());
-    if (problems) {
-      historyMessages.textContent = problems;
-      return;
-    }
-    var link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([content], { type: 'text/tab-separated-values' }));
-    link.download = 'history.tsv';
-    document.body.appendChild(link);
-    link.click();
-    link.remove();
-    setTimeout(function () { URL.revokeObjectURL(link.href); }, 0);
+    historyJob(JOBS.content).then(function (answer) {
+      if (answer.problems) {
+        historyMessages.textContent = answer.problems;
+        return;
+      }
+      var link = document.createElement('a');
+      link.href = URL.createObjectURL(new Blob([answer.bytes],
+          { type: 'text/tab-separated-values' }));
+      link.download = 'history.tsv';
+      document.body.appendChild(link);
+      link.click();
+      link.remove();
+      setTimeout(function () { URL.revokeObjectURL(link.href); }, 0);
+    });
   });
 
   // The chosen file's bytes go to the program as they are; it names the
   // lines it cannot take.
   function addRecords(name, bytes) {
-    var module = game;
-    if (!module || !module.ready) return;
-    var pointer = module._malloc(bytes.length + 1);
-    module.writeArrayToMemory(bytes, pointer);
-    var summary = text(module, callWithTexts(module, 'kippfeld_history_add', [name],
-        [pointer, bytes.length]));
-    module._free(pointer);
-    var skipped = text(module, module._kippfeld_history_problems());
-    showHistory(summary + '\n' + skipped);
+    return historyJob(JOBS.add, name, bytes).then(function (answer) {
+      return showHistory(answer.text + '\n' + answer.problems);
+    });
   }
 
   addHistory.addEventListener('change', function () {
     var file = addHistory.files && addHistory.files[0];
     if (!file) return;
     file.arrayBuffer().then(function (buffer) {
-      addRecords(file.name, new Uint8Array(buffer));
       addHistory.value = '';
+      return addRecords(file.name, new Uint8Array(buffer));
     });
   });
 
@@ -303,6 +328,8 @@
     instance: function () { return game; },
     fit: fit,
     addRecords: addRecords,
+    storage: storage,
+    persisted: persisted,
   };
 
   start();

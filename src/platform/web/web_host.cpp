@@ -1,5 +1,8 @@
 #include "platform/web/web_host.h"
 
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -14,6 +17,14 @@ int kippfeld_local_time();
 int kippfeld_wait(double milliseconds, int untilInput);
 void kippfeld_end(int exitCode);
 }
+
+namespace {
+
+// What kippfeld_wait answers.
+constexpr int kTimedOut = 0;
+constexpr int kJobsWaiting = 2;
+
+}  // namespace
 
 namespace kippfeld::platform {
 
@@ -35,14 +46,24 @@ TimeOfDay BrowserHost::LocalTime() {
 }
 
 bool BrowserHost::Wait(std::int64_t milliseconds, bool untilInput) {
-  return kippfeld_wait(static_cast<double>(milliseconds), untilInput ? 1 : 0) != 0;
+  // A job wakes the wait, runs, and the wait goes on for the time left:
+  // the game never notices.
+  const double until = emscripten_get_now() + static_cast<double>(milliseconds);
+  for (;;) {
+    runJobs_();
+    const double left =
+        milliseconds == kNoLimit ? -1.0 : std::max(0.0, until - emscripten_get_now());
+    const int answer = kippfeld_wait(left, untilInput ? 1 : 0);
+    if (answer != kJobsWaiting) return answer != kTimedOut;
+  }
 }
 
 void BrowserHost::End(int exitCode) {
-  // The page is told, and the program then waits for nothing, for ever: its
-  // last screen stays, and a new game starts a new instance.
+  // The page is told, and the program then waits for nothing but the
+  // page's history jobs, for ever: its last screen stays, and a new game
+  // starts a new instance.
   kippfeld_end(exitCode);
-  std::abort();
+  for (;;) Wait(kNoLimit, false);
 }
 
 }  // namespace kippfeld::platform
