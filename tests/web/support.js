@@ -30,7 +30,7 @@ async function openGame(browser, options = {}) {
   const page = await context.newPage();
   page.errors = [];
   page.on('pageerror', (error) => page.errors.push(error.message));
-  if (options.init) await page.addInitScript(options.init);
+  if (options.init) await page.addInitScript(options.init, options.initArgument);
   await page.goto(options.url || PAGE_URL);
   await waitForRow(page, 2, '        Spielfeld:');
   return page;
