@@ -142,15 +142,47 @@ void RunPageJobs() {
   }
 }
 
+// What kippfeld_key and kippfeld_pointer answer.
+constexpr int kNothingQueued = 0;
+constexpr int kQueued = 1;
+
+// The page's side of what passes between it and the program, as JSON.
+std::string Protocol() {
+  using platform::PointerAction;
+  auto number = [](auto value) { return std::to_string(static_cast<int>(value)); };
+  return "{\"width\":" + number(platform::WebPlatform::kWidth) +
+         ",\"height\":" + number(platform::WebPlatform::kHeight) +
+         ",\"modifiers\":{\"shift\":" + number(platform::kBrowserShift) +
+         ",\"ctrl\":" + number(platform::kBrowserCtrl) +
+         ",\"alt\":" + number(platform::kBrowserAlt) +
+         ",\"meta\":" + number(platform::kBrowserMeta) +
+         ",\"altGraph\":" + number(platform::kBrowserAltGraph) +
+         ",\"capsLock\":" + number(platform::kBrowserCapsLock) +
+         ",\"numLock\":" + number(platform::kBrowserNumLock) +
+         ",\"scrollLock\":" + number(platform::kBrowserScrollLock) +
+         ",\"composing\":" + number(platform::kBrowserComposing) +
+         "},\"pointer\":{\"down\":" + number(PointerAction::kDown) +
+         ",\"up\":" + number(PointerAction::kUp) + ",\"move\":" + number(PointerAction::kMove) +
+         ",\"wheel\":" + number(PointerAction::kWheel) + "},\"queued\":" + number(kQueued) + "}";
+}
+
 }  // namespace
 
 extern "C" {
 
-// A key pressed in the page. Returns 2 when a record was queued.
+// What the page needs to know to talk to the program (Protocol), the one
+// definition of it: the console's size, the modifier bits of a key, the
+// pointer actions and what a push answers when it queued a record.
+EMSCRIPTEN_KEEPALIVE const char* kippfeld_protocol() {
+  static const std::string protocol = Protocol();
+  return protocol.c_str();
+}
+
+// A key pressed in the page: kQueued when a record was queued.
 EMSCRIPTEN_KEEPALIVE int kippfeld_key(const char* code, const char* key, int modifiers) {
   platform::BrowserKey browserKey{code, key, static_cast<std::uint32_t>(modifiers)};
   std::optional<platform::InputRecord> record = platform::KeyDownRecord(browserKey);
-  return record && ThePlatform().Push(*record) ? 2 : 0;
+  return record && ThePlatform().Push(*record) ? kQueued : kNothingQueued;
 }
 
 // 1 when the browser is to act on the key itself.
@@ -158,11 +190,13 @@ EMSCRIPTEN_KEEPALIVE int kippfeld_browser_keeps(const char* code, const char* ke
   return platform::BrowserKeepsKey({code, key, static_cast<std::uint32_t>(modifiers)}) ? 1 : 0;
 }
 
-// A pointer event on a cell: action 0 down, 1 up, 2 move, 3 wheel. Returns
-// 1 when a record was queued.
+// A pointer event on a cell (a PointerAction; an unknown one is a move):
+// kQueued when a record was queued.
 EMSCRIPTEN_KEEPALIVE int kippfeld_pointer(int action, int x, int y, int button, double timeMs) {
   platform::PointerEvent event;
-  event.action = static_cast<platform::PointerAction>(action < 0 || action > 3 ? 2 : action);
+  const int wheel = static_cast<int>(platform::PointerAction::kWheel);
+  event.action = action < 0 || action > wheel ? platform::PointerAction::kMove
+                                              : static_cast<platform::PointerAction>(action);
   event.x = x;
   event.y = y;
   event.button = button;
@@ -171,7 +205,7 @@ EMSCRIPTEN_KEEPALIVE int kippfeld_pointer(int action, int x, int y, int button, 
   for (const platform::InputRecord& record : TheMouse().On(event)) {
     pushed = ThePlatform().Push(record) || pushed;
   }
-  return pushed ? 1 : 0;
+  return pushed ? kQueued : kNothingQueued;
 }
 
 // Why the game's test could not be kept, as one line; empty when it was.

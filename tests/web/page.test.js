@@ -5,10 +5,10 @@
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
-const http = require('node:http');
+const path = require('node:path');
 const {
   PAGE, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre, boardBits, digitOf,
-  solve, storedHistory,
+  solve, storedHistory, serveBuild,
 } = require('./support');
 
 const GREY = 'rgb(170, 170, 170)';
@@ -247,23 +247,17 @@ test('storage the browser refuses costs the game nothing; one line says so', asy
   await closeGame(page);
 });
 
-test('the page plays from a web server as from disk', async () => {
-  const html = fs.readFileSync(PAGE);
-  const requests = [];
-  const server = http.createServer((request, response) => {
-    requests.push(request.url);
-    response.writeHead(200, { 'Content-Type': 'text/html' });
-    response.end(html);
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+test('the page plays from a web server as from disk, asking for nothing not listed', async () => {
+  const served = await serveBuild();
   try {
-    const page = await openGame(browser, { url: `http://127.0.0.1:${server.address().port}/` });
+    const page = await openGame(browser, { url: served.url + 'kippfeld.html' });
     await toPractice(page);
-    // One file and nothing else fetched (a browser may ask for an icon).
-    assert.deepEqual(requests.filter((url) => url !== '/favicon.ico'), ['/']);
+    const listed = fs.readFileSync(path.join(path.dirname(PAGE), 'web-files.txt'), 'utf8')
+        .split('\n').filter(Boolean).map((name) => '/' + name);
+    for (const request of served.requests) assert.ok(listed.includes(request), request);
     await closeGame(page);
   } finally {
-    server.close();
+    await served.close();
   }
 });
 
@@ -306,11 +300,13 @@ test('keys the browser would act on go to the game only; its shortcuts stay its 
     const result = {};
     for (const [code, key] of [['ArrowUp', 'ArrowUp'], ['ArrowDown', 'ArrowDown'],
       ['PageUp', 'PageUp'], ['PageDown', 'PageDown'], ['Home', 'Home'], ['End', 'End'],
-      ['Space', ' '], ['Enter', 'Enter'], ['Escape', 'Escape'], ['Tab', 'Tab'],
+      ['Space', ' '], ['Enter', 'Enter'], ['Escape', 'Escape'],
       ['Backspace', 'Backspace'], ['KeyP', 'p']]) {
       result[code] = press({ code, key });
     }
     result['F5'] = press({ code: 'F5', key: 'F5' });
+    result['Tab'] = press({ code: 'Tab', key: 'Tab' });
+    result['Shift+Tab'] = press({ code: 'Tab', key: 'Tab', shiftKey: true });
     result['F11'] = press({ code: 'F11', key: 'F11' });
     result['Ctrl+R'] = press({ code: 'KeyR', key: 'r', ctrlKey: true });
     result['Ctrl+Plus'] = press({ code: 'Equal', key: '+', ctrlKey: true });
@@ -318,10 +314,10 @@ test('keys the browser would act on go to the game only; its shortcuts stay its 
     return result;
   });
   for (const code of ['ArrowUp', 'ArrowDown', 'PageUp', 'PageDown', 'Home', 'End', 'Space',
-    'Enter', 'Escape', 'Tab', 'Backspace', 'KeyP']) {
+    'Enter', 'Escape', 'Backspace', 'KeyP']) {
     assert.equal(prevented[code], true, code);
   }
-  for (const key of ['F5', 'F11', 'Ctrl+R', 'Ctrl+Plus', 'Alt+Left']) {
+  for (const key of ['F5', 'F11', 'Ctrl+R', 'Ctrl+Plus', 'Alt+Left', 'Tab', 'Shift+Tab']) {
     assert.equal(prevented[key], false, key);
   }
   // The focus comes back to the console with a click on it.
@@ -332,22 +328,46 @@ test('keys the browser would act on go to the game only; its shortcuts stay its 
   await closeGame(page);
 });
 
-test('a resize during play keeps the console whole, in its shape, inside the window', async () => {
-  const page = await openGame(browser, { context: { viewport: { width: 1200, height: 800 } } });
+test('a resize during play: the whole console in a large window, its text in a small one', async () => {
+  const page = await openGame(browser, { context: { viewport: { width: 1280, height: 800 } } });
   await toPractice(page);
-  const shapeOf = async () => {
-    const box = await page.locator('#screen').boundingBox();
-    return { box, ratio: box.width / box.height };
+  const fitted = async () => {
+    await page.waitForTimeout(100);
+    return {
+      fit: await page.getAttribute('#console', 'data-fit'),
+      box: await page.locator('#console').boundingBox(),
+    };
   };
-  const large = await shapeOf();
+  const large = await fitted();
+  assert.equal(large.fit, 'whole');
+  assert.ok(large.box.width <= 1280 && large.box.height <= 800, JSON.stringify(large.box));
   await page.setViewportSize({ width: 500, height: 420 });
-  await page.waitForTimeout(100);
-  const small = await shapeOf();
-  assert.ok(small.box.width <= 500 && small.box.x >= 0, JSON.stringify(small.box));
-  assert.ok(small.box.y + small.box.height <= 420, JSON.stringify(small.box));
-  assert.ok(small.box.width < large.box.width * 0.6);
-  assert.ok(Math.abs(small.ratio / large.ratio - 1) < 0.03, `${small.ratio} ${large.ratio}`);
+  const small = await fitted();
+  assert.equal(small.fit, 'text');
+  assert.ok(small.box.x >= 0 && small.box.x + small.box.width <= 500, JSON.stringify(small.box));
+  assert.ok(small.box.y >= 0 && small.box.y + small.box.height <= 420, JSON.stringify(small.box));
   for (const row of await rows(page)) assert.equal(row.length, 80);
+  // Every character with text is inside the part in view.
+  const outside = await page.evaluate(() => {
+    const view = document.getElementById('console').getBoundingClientRect();
+    const screen = document.getElementById('screen').getBoundingClientRect();
+    const rows = [...document.querySelectorAll('#screen .row')];
+    const cellWidth = screen.width / 80;
+    const cellHeight = screen.height / 25;
+    const missed = [];
+    rows.forEach((row, y) => [...row.textContent].forEach((character, x) => {
+      const left = screen.left + x * cellWidth;
+      const top = screen.top + y * cellHeight;
+      if (character !== ' ' && (left < view.left - 0.5 || left + cellWidth > view.right + 0.5 ||
+          top < view.top - 0.5 || top + cellHeight > view.bottom + 0.5)) {
+        missed.push([y + 1, x + 1]);
+      }
+    }));
+    return missed;
+  });
+  assert.deepEqual(outside, []);
+  await page.setViewportSize({ width: 1280, height: 800 });
+  assert.equal((await fitted()).fit, 'whole');
   // The game goes on, and a click still finds its cell.
   await doubleClickCell(page, 7);
   await waitForStatus(page, 'Zug Nr.  1 ');

@@ -2,7 +2,10 @@
 // chromium started headless with no network of its own, the page opened
 // from disk, and readers for the console's rows and colours.
 'use strict';
+const fs = require('node:fs');
+const http = require('node:http');
 const path = require('node:path');
+const zlib = require('node:zlib');
 const { chromium } = require('playwright-core');
 
 const PAGE = path.resolve(process.env.KIPPFELD_PAGE ||
@@ -120,6 +123,50 @@ function solve(from, to) {
   throw new Error(`no moves from ${from} to ${to}`);
 }
 
+const TYPES = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
+  '.webmanifest': 'application/manifest+json', '.png': 'image/png', '.svg': 'image/svg+xml',
+  '.txt': 'text/plain; charset=utf-8',
+};
+
+// The files of web-files.txt in the page's folder, served on 127.0.0.1 at a
+// free port, gzip-compressed where the browser takes it, as a static host
+// serves them. { url, requests, close() }; the server answers 503 while
+// `offline` is set.
+async function serveBuild() {
+  const folder = path.dirname(PAGE);
+  const files = fs.readFileSync(path.join(folder, 'web-files.txt'), 'utf8').split('\n')
+      .filter(Boolean);
+  const served = { requests: [], offline: false };
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).slice(1) ||
+        'index.html';
+    served.requests.push('/' + name);
+    if (served.offline) {
+      response.writeHead(503);
+      return response.end();
+    }
+    if (!files.includes(name)) {
+      response.writeHead(404);
+      return response.end();
+    }
+    let body = fs.readFileSync(path.join(folder, name));
+    const headers = { 'Content-Type': TYPES[path.extname(name)] || 'application/octet-stream' };
+    if (/\bgzip\b/.test(request.headers['accept-encoding'] || '') &&
+        !name.endsWith('.png')) {
+      body = zlib.gzipSync(body, { level: 9 });
+      headers['Content-Encoding'] = 'gzip';
+    }
+    headers['Content-Length'] = body.length;
+    response.writeHead(200, headers);
+    response.end(body);
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  served.url = `http://127.0.0.1:${server.address().port}/`;
+  served.close = () => new Promise((resolve) => server.close(resolve));
+  return served;
+}
+
 // The history the page keeps, as the file history.tsv would hold it; null
 // when nothing was ever kept.
 function storedHistory(page) {
@@ -129,5 +176,5 @@ function storedHistory(page) {
 
 module.exports = {
   PAGE, PAGE_URL, ARGS, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre,
-  boardBits, digitOf, solve, storedHistory,
+  boardBits, digitOf, solve, storedHistory, serveBuild,
 };

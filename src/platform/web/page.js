@@ -1,23 +1,44 @@
-// The page around the program: it builds the console's 25 rows, hands keys,
-// clicks and taps to the running instance, scales the console to the window,
-// and offers a new game, the history view and its file buttons. The program
-// itself is the instance createKippfeld makes; a new game is a new instance.
+// The page around the program: it builds the console's rows, hands keys,
+// clicks and taps to the running instance, fits the console to the screen,
+// tells screen readers what changed, and offers a new game, the history
+// view and its file buttons. The program itself is the instance
+// createKippfeld makes; a new game is a new instance. What passes between
+// page and program (the console's size, the modifier bits, the pointer
+// actions, what a push answers) is the program's to say: kippfeld_protocol.
 (function () {
   'use strict';
-  var WIDTH = 80;
-  var HEIGHT = 25;
+
+  // The page's own words: words.js (kippfeldWords), one table per language.
+  var WORDS = kippfeldWords;
+  var words = WORDS.de;
+
+  // Every element that shows a word of the table names it by id:
+  // data-word (its text), data-word-label (its aria-label).
+  function showWords() {
+    document.querySelectorAll('[data-word]').forEach(function (element) {
+      element.textContent = words[element.getAttribute('data-word')];
+    });
+    document.querySelectorAll('[data-word-label]').forEach(function (element) {
+      element.setAttribute('aria-label', words[element.getAttribute('data-word-label')]);
+    });
+  }
+  showWords();
+
   var consoleBox = document.getElementById('console');
   var screen = document.getElementById('screen');
+  var stage = document.getElementById('stage');
   var notice = document.getElementById('notice');
+  var announcer = document.getElementById('announce');
+  var selection = document.getElementById('selection');
   var playAgain = document.getElementById('play-again');
+  var controls = document.getElementById('controls');
+
+  // Set from the first instance: see kippfeld_protocol.
+  var protocol = null;
   var rows = [];
-  for (var y = 0; y < HEIGHT; y++) {
-    var row = document.createElement('div');
-    row.className = 'row';
-    row.textContent = ' '.repeat(WIDTH);
-    screen.appendChild(row);
-    rows.push(row);
-  }
+  var rowText = [];
+  var rowAttributes = [];
+  var cursor = { x: 0, y: 0 };
 
   // What tests and the budget script look at: how often the program waited,
   // how many of its waits needed a timer.
@@ -37,6 +58,25 @@
   var persisted = navigator.storage && navigator.storage.persist ?
     navigator.storage.persist().catch(function () { return false; }) : Promise.resolve(false);
 
+  function buildRows() {
+    for (var y = 0; y < protocol.height; y++) {
+      var row = document.createElement('div');
+      row.className = 'row';
+      row.textContent = ' '.repeat(protocol.width);
+      screen.appendChild(row);
+      rows.push(row);
+      rowText.push(row.textContent);
+      rowAttributes.push(new Uint8Array(protocol.width).fill(7));
+    }
+  }
+
+  // --- What changed, for screen readers ---
+
+  // The rows whose text changed and whether the cursor moved, since the
+  // page last handed input over; told once the program has worked it
+  // through (it runs within the hand-over).
+  var changes = null;
+
   function showRow(y, text, attributes) {
     var parts = [];
     var start = 0;
@@ -50,6 +90,34 @@
       start = x;
     }
     rows[y].replaceChildren.apply(rows[y], parts);
+    if (changes && text !== rowText[y]) changes.rows[y] = true;
+    rowText[y] = text;
+    rowAttributes[y] = attributes.slice();
+    fitSoon();
+  }
+
+  function showCursor(x, y) {
+    cursor = { x: x, y: y };
+    if (changes) changes.cursor = true;
+    selection.textContent = selectedWords();
+  }
+
+  function selectedWords() {
+    var character = (rowText[cursor.y] || '')[cursor.x] || ' ';
+    return words.selected + ': ' + (character === ' ' ? words.blank : character) + ', ' +
+        words.row + ' ' + (cursor.y + 1) + ', ' + words.column + ' ' + (cursor.x + 1);
+  }
+
+  function announce(changed) {
+    var lines = [];
+    for (var y = 0; y < rowText.length; y++) {
+      if (!changed.rows[y]) continue;
+      var line = rowText[y].replace(/\s+/g, ' ').trim();
+      if (line) lines.push(line);
+    }
+    if (!lines.length && !changed.cursor) return;
+    lines.push(selectedWords());
+    announcer.textContent = lines.join('. ');
   }
 
   function say(text) {
@@ -63,8 +131,8 @@
     playAgain.hidden = true;
     say('');
     var page = {
-      showRow: showRow, waits: waits, wake: null, ended: null, storage: storage,
-      jobs: [], job: null, wakeForJobs: null, release: null,
+      showRow: showRow, showCursor: showCursor, waits: waits, wake: null, ended: null,
+      storage: storage, jobs: [], job: null, wakeForJobs: null, release: null,
     };
     var module = { kippfeldPage: page, pending: [], ready: false, finished: false };
     page.ended = function (exitCode) {
@@ -78,6 +146,10 @@
     module.print = function (text) { console.log(text); };
     module.printErr = function (text) { console.warn(text); };
     module.onRuntimeInitialized = function () {
+      if (!protocol) {
+        protocol = JSON.parse(module.UTF8ToString(module._kippfeld_protocol()));
+        buildRows();
+      }
       module.ready = true;
       // Input that came while the program was loading goes first, in order.
       module.pending.splice(0).forEach(function (send) { send(); });
@@ -89,7 +161,7 @@
       page.jobs.splice(0).forEach(function (job) {
         job.resolve({ bytes: new Uint8Array(0), text: '', problems: '' });
       });
-      say('The program stopped: ' + what);
+      say(words.stopped + what);
       playAgain.hidden = false;
     };
     game = module;
@@ -98,26 +170,45 @@
   }
 
   // Runs send (which pushes input and says whether it did) now, or once the
-  // instance is ready; a program waiting for input is woken at once.
+  // instance is ready; a program waiting for input is woken at once, works
+  // the input through and what it changed is told.
   function deliver(send) {
     var module = game;
     if (!module || module.finished) return;
     var run = function () {
-      var pushed = send(module);
+      var pushed = send(module) === protocol.queued;
       var wake = module.kippfeldPage.wake;
-      if (pushed && wake) wake();
+      if (!pushed || !wake) return;
+      var changed = changes = { rows: {}, cursor: false };
+      try {
+        wake();
+      } finally {
+        changes = null;
+      }
+      announce(changed);
     };
     if (module.ready) run(); else module.pending.push(run);
   }
 
   // --- Keys ---
 
-  function modifiers(event) {
-    var state = function (name) { return event.getModifierState && event.getModifierState(name); };
-    return (event.shiftKey ? 0x01 : 0) | (event.ctrlKey ? 0x02 : 0) | (event.altKey ? 0x04 : 0) |
-        (event.metaKey ? 0x08 : 0) | (state('AltGraph') ? 0x10 : 0) |
-        (state('CapsLock') ? 0x20 : 0) | (state('NumLock') ? 0x40 : 0) |
-        (state('ScrollLock') ? 0x80 : 0) | (event.isComposing || event.keyCode === 229 ? 0x100 : 0);
+  // The modifier state, named as the protocol names its bits; turned into
+  // bits once the program has said them.
+  function modifierState(event) {
+    var state = function (name) { return !!(event.getModifierState && event.getModifierState(name)); };
+    return {
+      shift: event.shiftKey, ctrl: event.ctrlKey, alt: event.altKey, meta: event.metaKey,
+      altGraph: state('AltGraph'), capsLock: state('CapsLock'), numLock: state('NumLock'),
+      scrollLock: state('ScrollLock'), composing: event.isComposing || event.keyCode === 229,
+    };
+  }
+
+  function modifierBits(state) {
+    var bits = 0;
+    Object.keys(state).forEach(function (name) {
+      if (state[name]) bits |= protocol.modifiers[name];
+    });
+    return bits;
   }
 
   // Calls an exported function with text arguments (UTF-8 on the C stack)
@@ -139,27 +230,24 @@
     }
   }
 
-  // 2: a record was queued.
-  function sendKey(module, code, key, flags) {
-    return callWithTexts(module, 'kippfeld_key', [code, key], [flags]);
+  function sendKey(module, code, key, state) {
+    return callWithTexts(module, 'kippfeld_key', [code, key], [modifierBits(state)]);
   }
 
-  // Whether the browser keeps the key (its shortcuts, the function keys):
-  // the program's own rule once an instance is loaded, the same in short
-  // for the moment before.
-  function browserKeeps(code, key, flags) {
-    if (game && game.ready) {
-      return callWithTexts(game, 'kippfeld_browser_keeps', [code, key], [flags]) !== 0;
-    }
-    return ((flags & 0x0e) !== 0 && (flags & 0x10) === 0) || /^F\d/.test(code);
+  // Whether the browser keeps the key (its shortcuts, the function keys,
+  // Tab): the program's rule. Before an instance is loaded the browser
+  // keeps every key, and the game gets it too once it is there.
+  function browserKeeps(code, key, state) {
+    if (!game || !game.ready) return true;
+    return callWithTexts(game, 'kippfeld_browser_keeps', [code, key], [modifierBits(state)]) !== 0;
   }
 
   consoleBox.addEventListener('keydown', function (event) {
     var code = event.code || '';
     var key = event.key || '';
-    var flags = modifiers(event);
-    if (!browserKeeps(code, key, flags)) event.preventDefault();
-    deliver(function (module) { return (sendKey(module, code, key, flags) & 2) !== 0; });
+    var state = modifierState(event);
+    if (!browserKeeps(code, key, state)) event.preventDefault();
+    deliver(function (module) { return sendKey(module, code, key, state); });
   });
 
   // The on-screen keys give the key strings of the real ones. They never
@@ -169,28 +257,58 @@
     button.addEventListener('click', function () {
       var code = button.getAttribute('data-code');
       var key = button.getAttribute('data-key');
-      deliver(function (module) { return (sendKey(module, code, key, 0) & 2) !== 0; });
+      deliver(function (module) { return sendKey(module, code, key, {}); });
       consoleBox.focus();
     });
   });
 
   // --- Mouse and touch ---
 
-  var DOWN = 0, UP = 1, MOVE = 2, WHEEL = 3;
+  // Half the side of the square a finger needs (44 CSS px): a touch lands
+  // on the nearest character with text within it, so that a digit of the
+  // field takes a tap anywhere near it. The mouse points exactly.
+  var REACH = 22;
 
   function cellOf(event) {
     var box = screen.getBoundingClientRect();
-    var x = Math.floor((event.clientX - box.left) / box.width * WIDTH);
-    var y = Math.floor((event.clientY - box.top) / box.height * HEIGHT);
-    return { x: Math.min(Math.max(x, 0), WIDTH - 1), y: Math.min(Math.max(y, 0), HEIGHT - 1) };
+    var cellWidth = box.width / protocol.width;
+    var cellHeight = box.height / protocol.height;
+    var exactX = (event.clientX - box.left) / cellWidth;
+    var exactY = (event.clientY - box.top) / cellHeight;
+    var clamp = function (value, size) { return Math.min(Math.max(Math.floor(value), 0), size - 1); };
+    var cell = { x: clamp(exactX, protocol.width), y: clamp(exactY, protocol.height) };
+    if (event.pointerType !== 'touch' && event.pointerType !== 'pen') return cell;
+    if ((rowText[cell.y] || '')[cell.x] !== ' ') return cell;
+    var best = null;
+    var nearest = Infinity;
+    var top = clamp(exactY - REACH / cellHeight, protocol.height);
+    var bottom = clamp(exactY + REACH / cellHeight, protocol.height);
+    var left = clamp(exactX - REACH / cellWidth, protocol.width);
+    var right = clamp(exactX + REACH / cellWidth, protocol.width);
+    for (var y = top; y <= bottom; y++) {
+      for (var x = left; x <= right; x++) {
+        if (rowText[y][x] === ' ') continue;
+        // From the touch to the nearest point of the cell, in CSS px.
+        var dx = Math.max(x - exactX, 0, exactX - (x + 1)) * cellWidth;
+        var dy = Math.max(y - exactY, 0, exactY - (y + 1)) * cellHeight;
+        if (dx > REACH || dy > REACH) continue;
+        var distance = dx * dx + dy * dy;
+        if (distance < nearest) {
+          nearest = distance;
+          best = { x: x, y: y };
+        }
+      }
+    }
+    return best || cell;
   }
 
   function sendPointer(action, event) {
+    if (!protocol) return;
     var cell = cellOf(event);
     var button = event.button < 0 ? 0 : event.button;
     var time = event.timeStamp;
     deliver(function (module) {
-      return module._kippfeld_pointer(action, cell.x, cell.y, button, time) !== 0;
+      return module._kippfeld_pointer(protocol.pointer[action], cell.x, cell.y, button, time);
     });
   }
 
@@ -199,34 +317,104 @@
     if (screen.setPointerCapture) {
       try { screen.setPointerCapture(event.pointerId); } catch (e) { /* not capturable */ }
     }
-    sendPointer(DOWN, event);
+    sendPointer('down', event);
   });
-  screen.addEventListener('pointerup', function (event) { sendPointer(UP, event); });
-  screen.addEventListener('pointercancel', function (event) { sendPointer(UP, event); });
-  screen.addEventListener('pointermove', function (event) { sendPointer(MOVE, event); });
-  screen.addEventListener('wheel', function (event) { sendPointer(WHEEL, event); },
+  screen.addEventListener('pointerup', function (event) { sendPointer('up', event); });
+  screen.addEventListener('pointercancel', function (event) { sendPointer('up', event); });
+  screen.addEventListener('pointermove', function (event) { sendPointer('move', event); });
+  screen.addEventListener('wheel', function (event) { sendPointer('wheel', event); },
       { passive: true });
   // No word selection on a double click, no scrolling by the middle button.
   screen.addEventListener('mousedown', function (event) {
     if (event.detail > 1 || event.button === 1) event.preventDefault();
   });
   screen.addEventListener('contextmenu', function (event) { event.preventDefault(); });
+  // A finger held on the console selects nothing.
+  screen.addEventListener('selectstart', function (event) {
+    if (touchedLast) event.preventDefault();
+  });
+  var touchedLast = false;
+  screen.addEventListener('pointerdown', function (event) {
+    touchedLast = event.pointerType === 'touch';
+  }, true);
 
-  // --- Scaling: the whole console fits the window and keeps its shape ---
+  // --- Fitting the console to the screen ---
+  //
+  // The whole console when it fits with text at least READABLE CSS px
+  // high, as large as the window allows. Otherwise (phones, small or low
+  // windows) only the part of the console that has text on it, with a
+  // margin, as large as fits, centred. Either way the rows grow taller
+  // than the text (up to TALLEST times its size) where the screen has the
+  // height, so that what lies on separate rows is far enough apart for a
+  // finger.
+  var READABLE = 16;
+  var LINE = 1.2;
+  var TALLEST = 2.6;
+  var MARGIN = 8;
+  var advance = 0;  // a character's width for 1 px of font size
 
-  var controls = document.getElementById('controls');
-  function fit() {
-    if (consoleBox.hidden) return;
-    screen.style.fontSize = '100px';
-    var width = screen.scrollWidth;
-    var height = screen.scrollHeight;
-    var availableWidth = document.documentElement.clientWidth - 8;
-    var availableHeight = window.innerHeight - controls.offsetHeight - 12;
-    var size = Math.max(4, Math.min(availableWidth / width, availableHeight / height) * 100);
-    screen.style.fontSize = size.toFixed(2) + 'px';
+  function usedBox() {
+    var top = -1;
+    var bottom = -1;
+    var left = protocol.width;
+    var right = -1;
+    for (var y = 0; y < rowText.length; y++) {
+      var text = rowText[y];
+      var attributes = rowAttributes[y];
+      for (var x = 0; x < text.length; x++) {
+        if (text[x] === ' ' && (attributes[x] >> 4) === 0) continue;
+        if (top < 0) top = y;
+        bottom = y;
+        left = Math.min(left, x);
+        right = Math.max(right, x);
+      }
+    }
+    if (top < 0) return { left: 0, top: 0, columns: protocol.width, rows: protocol.height };
+    return { left: left, top: top, columns: right - left + 1, rows: bottom - top + 1 };
   }
-  window.addEventListener('resize', fit);
-  fit();
+
+  function fit() {
+    if (!protocol || consoleBox.hidden) return;
+    if (!advance) {
+      screen.style.fontSize = '100px';
+      advance = screen.scrollWidth / protocol.width / 100;
+    }
+    var width = document.documentElement.clientWidth - 2 * MARGIN;
+    var height = window.innerHeight - controls.offsetHeight - 2 * MARGIN;
+    var whole = { left: 0, top: 0, columns: protocol.width, rows: protocol.height };
+    var sizeFor = function (box) {
+      return Math.min(width / (box.columns * advance), height / (box.rows * LINE));
+    };
+    var box = whole;
+    var size = sizeFor(whole);
+    if (size < READABLE) {
+      box = usedBox();
+      size = sizeFor(box);
+    }
+    size = Math.max(4, size);
+    var row = Math.max(size * LINE, Math.min(size * TALLEST, height / box.rows));
+    screen.style.fontSize = size.toFixed(2) + 'px';
+    screen.style.setProperty('--row', row.toFixed(2) + 'px');
+    var cellWidth = size * advance;
+    consoleBox.style.width = (box.columns * cellWidth).toFixed(2) + 'px';
+    consoleBox.style.height = (box.rows * row).toFixed(2) + 'px';
+    screen.style.transform = 'translate(' + (-box.left * cellWidth).toFixed(2) + 'px,' +
+        (-box.top * row).toFixed(2) + 'px)';
+    consoleBox.setAttribute('data-fit', box === whole ? 'whole' : 'text');
+  }
+
+  // Once per frame at most, after the rows of a change are all in.
+  var fitPending = false;
+  function fitSoon() {
+    if (fitPending) return;
+    fitPending = true;
+    requestAnimationFrame(function () {
+      fitPending = false;
+      fit();
+    });
+  }
+  window.addEventListener('resize', fitSoon);
+  window.addEventListener('orientationchange', fitSoon);
 
   playAgain.addEventListener('click', function () {
     showView(false);
@@ -241,12 +429,8 @@
   var historyMessages = document.getElementById('history-messages');
   var addHistory = document.getElementById('add-history');
 
-  function text(module, pointer) {
-    return module.UTF8ToString(pointer);
-  }
-
   function historyFailure(module) {
-    return module.ready ? text(module, module._kippfeld_history_failure()) : '';
+    return module.ready ? module.UTF8ToString(module._kippfeld_history_failure()) : '';
   }
 
   // The program's history jobs (web_main.cpp: PageJob), done on its own
@@ -270,10 +454,12 @@
       showView(true);
     });
   }
+
   // The history takes the console's place; the game waits meanwhile.
   var keysBar = document.getElementById('keys');
   function showView(history) {
     historyView.hidden = !history;
+    stage.hidden = history;
     consoleBox.hidden = history;
     keysBar.hidden = history;
     if (!history) {
@@ -323,6 +509,23 @@
     });
   });
 
+  // --- Installed and offline ---
+
+  // Served from a web server the page is an installable app that also
+  // opens offline (manifest.webmanifest, sw.js beside it); opened from
+  // disk it registers nothing.
+  if (/^https?:$/.test(location.protocol)) {
+    var manifest = document.createElement('link');
+    manifest.rel = 'manifest';
+    manifest.href = 'manifest.webmanifest';
+    document.head.appendChild(manifest);
+    if ('serviceWorker' in navigator) {
+      window.addEventListener('load', function () {
+        navigator.serviceWorker.register('sw.js').catch(function () { /* online only */ });
+      });
+    }
+  }
+
   window.kippfeld = {
     waits: waits,
     instance: function () { return game; },
@@ -330,6 +533,7 @@
     addRecords: addRecords,
     storage: storage,
     persisted: persisted,
+    words: WORDS,
   };
 
   start();

@@ -13,6 +13,7 @@
 extern "C" {
 void kippfeld_show_row(int y, const std::uint16_t* glyphs, const std::uint8_t* attributes,
                        int width);
+void kippfeld_show_cursor(int x, int y);
 int kippfeld_local_time();
 int kippfeld_wait(double milliseconds, int untilInput);
 void kippfeld_end(int exitCode);
@@ -38,6 +39,10 @@ void BrowserHost::ShowRow(int y, const Cell* cells, int width) {
     attributes[x] = cells[x].attribute;
   }
   kippfeld_show_row(y, glyphs.data(), attributes.data(), width);
+}
+
+void BrowserHost::ShowCursor(int x, int y) {
+  kippfeld_show_cursor(x, y);
 }
 
 TimeOfDay BrowserHost::LocalTime() {

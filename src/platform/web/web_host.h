@@ -19,6 +19,7 @@ class BrowserHost : public WebHost {
   explicit BrowserHost(std::function<void()> runJobs) : runJobs_(std::move(runJobs)) {}
 
   void ShowRow(int y, const Cell* cells, int width) override;
+  void ShowCursor(int x, int y) override;
   TimeOfDay LocalTime() override;
   bool Wait(std::int64_t milliseconds, bool untilInput) override;
   [[noreturn]] void End(int exitCode) override;

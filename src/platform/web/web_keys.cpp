@@ -277,6 +277,10 @@ bool BrowserKeepsKey(const BrowserKey& key) {
       (modifiers & (kBrowserCtrl | kBrowserAlt | kBrowserMeta)) != 0) {
     return true;
   }
+  // Tab and Shift+Tab move the focus between the console and the page's
+  // buttons: the game takes no Tab, and a console that kept it would hold
+  // the keyboard's user in it.
+  if (key.code == "Tab" || key.key == "Tab") return true;
   const KeyPlace* place = PlaceOf(key.code);
   std::uint16_t scan = place != nullptr ? place->scanCode : 0;
   bool functionKey =

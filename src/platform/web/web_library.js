@@ -7,6 +7,10 @@ mergeInto(LibraryManager.library, {
     Module['kippfeldPage'].showRow(y, text, HEAPU8.subarray(attributes, attributes + width));
   },
 
+  kippfeld_show_cursor: function (x, y) {
+    Module['kippfeldPage'].showCursor(x, y);
+  },
+
   kippfeld_local_time: function () {
     var now = new Date();
     return ((now.getHours() * 60 + now.getMinutes()) * 60 + now.getSeconds()) * 1000 +
