@@ -181,6 +181,7 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_protocol() {
 // A key pressed in the page: kQueued when a record was queued.
 EMSCRIPTEN_KEEPALIVE int kippfeld_key(const char* code, const char* key, int modifiers) {
   platform::BrowserKey browserKey{code, key, static_cast<std::uint32_t>(modifiers)};
+  if (platform::MovesFocus(browserKey)) return kNothingQueued;
   std::optional<platform::InputRecord> record = platform::KeyDownRecord(browserKey);
   return record && ThePlatform().Push(*record) ? kQueued : kNothingQueued;
 }

@@ -100,6 +100,52 @@ function digitOf(cell) {
   return { row: 10 - 2 * Math.floor((cell - 1) / 3), column: 29 - 10 * ((cell - 1) % 3) };
 }
 
+// The viewports of phones and tablets the page is fitted to, with touch.
+const PHONE = { hasTouch: true, isMobile: true, deviceScaleFactor: 3 };
+const DEVICES = [
+  { name: 'phone 320x568', viewport: { width: 320, height: 568 }, portraitPhone: true, ...PHONE },
+  { name: 'phone 390x844', viewport: { width: 390, height: 844 }, portraitPhone: true, ...PHONE },
+  { name: 'phone 412x915', viewport: { width: 412, height: 915 }, portraitPhone: true, ...PHONE },
+  { name: 'phone 844x390', viewport: { width: 844, height: 390 }, ...PHONE },
+  { name: 'tablet 820x1180', viewport: { width: 820, height: 1180 }, hasTouch: true,
+    isMobile: true, deviceScaleFactor: 2 },
+];
+
+// What a finger finds on the console: the text's height (the font size,
+// CSS px) and, for each digit of the field, the side of the largest square
+// around its centre that a touch anywhere in lands on that digit.
+function targetFigures(page) {
+  return page.evaluate(() => {
+    const screen = document.getElementById('screen');
+    const box = screen.getBoundingClientRect();
+    const cellWidth = box.width / 80;
+    const cellHeight = box.height / 25;
+    const targets = [];
+    for (const row of [6, 8, 10]) {
+      for (const column of [9, 19, 29]) {
+        const x = box.left + (column - 0.5) * cellWidth;
+        const y = box.top + (row - 0.5) * cellHeight;
+        const lands = (px, py) => {
+          const cell = window.kippfeld.cellAt(px, py, 'touch');
+          return cell.x === column - 1 && cell.y === row - 1;
+        };
+        let side = 0;
+        for (let half = 1; half <= 60; half++) {
+          let all = true;
+          for (let t = -half; t <= half && all; t += 1) {
+            all = lands(x + t, y - half) && lands(x + t, y + half) &&
+                lands(x - half, y + t) && lands(x + half, y + t);
+          }
+          if (!all) break;
+          side = 2 * half;
+        }
+        targets.push({ row, column, side });
+      }
+    }
+    return { textHeight: parseFloat(getComputedStyle(screen).fontSize), targets };
+  });
+}
+
 // The cells each move toggles: a corner itself and its three neighbours,
 // the centre itself and the four corners, an edge cell itself, the corners
 // beside it and the centre.
@@ -176,5 +222,5 @@ function storedHistory(page) {
 
 module.exports = {
   PAGE, PAGE_URL, ARGS, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre,
-  boardBits, digitOf, solve, storedHistory, serveBuild,
+  boardBits, digitOf, solve, storedHistory, serveBuild, DEVICES, targetFigures,
 };

@@ -269,6 +269,8 @@
   // field takes a tap anywhere near it. The mouse points exactly.
   var REACH = 22;
 
+  // The cell a pointer event is for: pointerType 'touch' or 'pen' on the
+  // nearest text in reach.
   function cellOf(event) {
     var box = screen.getBoundingClientRect();
     var cellWidth = box.width / protocol.width;
@@ -312,31 +314,31 @@
     });
   }
 
-  screen.addEventListener('pointerdown', function (event) {
+  // The whole stage takes pointers: a finger's reach goes past the edge
+  // of the part of the console in view.
+  stage.addEventListener('pointerdown', function (event) {
+    touchedLast = event.pointerType === 'touch';
     consoleBox.focus({ preventScroll: true });
-    if (screen.setPointerCapture) {
-      try { screen.setPointerCapture(event.pointerId); } catch (e) { /* not capturable */ }
+    if (stage.setPointerCapture) {
+      try { stage.setPointerCapture(event.pointerId); } catch (e) { /* not capturable */ }
     }
     sendPointer('down', event);
   });
-  screen.addEventListener('pointerup', function (event) { sendPointer('up', event); });
-  screen.addEventListener('pointercancel', function (event) { sendPointer('up', event); });
-  screen.addEventListener('pointermove', function (event) { sendPointer('move', event); });
-  screen.addEventListener('wheel', function (event) { sendPointer('wheel', event); },
+  stage.addEventListener('pointerup', function (event) { sendPointer('up', event); });
+  stage.addEventListener('pointercancel', function (event) { sendPointer('up', event); });
+  stage.addEventListener('pointermove', function (event) { sendPointer('move', event); });
+  stage.addEventListener('wheel', function (event) { sendPointer('wheel', event); },
       { passive: true });
   // No word selection on a double click, no scrolling by the middle button.
-  screen.addEventListener('mousedown', function (event) {
+  stage.addEventListener('mousedown', function (event) {
     if (event.detail > 1 || event.button === 1) event.preventDefault();
   });
-  screen.addEventListener('contextmenu', function (event) { event.preventDefault(); });
+  stage.addEventListener('contextmenu', function (event) { event.preventDefault(); });
   // A finger held on the console selects nothing.
-  screen.addEventListener('selectstart', function (event) {
+  var touchedLast = false;
+  stage.addEventListener('selectstart', function (event) {
     if (touchedLast) event.preventDefault();
   });
-  var touchedLast = false;
-  screen.addEventListener('pointerdown', function (event) {
-    touchedLast = event.pointerType === 'touch';
-  }, true);
 
   // --- Fitting the console to the screen ---
   //
@@ -530,6 +532,9 @@
     waits: waits,
     instance: function () { return game; },
     fit: fit,
+    cellAt: function (clientX, clientY, pointerType) {
+      return cellOf({ clientX: clientX, clientY: clientY, pointerType: pointerType });
+    },
     addRecords: addRecords,
     storage: storage,
     persisted: persisted,

@@ -172,6 +172,15 @@ TEST(WebKeyRecord, CarriesTheControlKeyStateOfTheConsole) {
   EXPECT_EQ(KeyDownRecord({"KeyP", "p", 0})->virtualScanCode, 25);
 }
 
+TEST(WebMovesFocus, TabAndShiftTabOnly) {
+  EXPECT_TRUE(MovesFocus({"Tab", "Tab", 0}));
+  EXPECT_TRUE(MovesFocus({"Tab", "Tab", kShift | kBrowserCapsLock}));
+  EXPECT_FALSE(MovesFocus({"Tab", "Tab", kCtrl}));
+  EXPECT_FALSE(MovesFocus({"Tab", "Tab", kAlt}));
+  EXPECT_FALSE(MovesFocus({"Enter", "Enter", 0}));
+  EXPECT_FALSE(MovesFocus({"KeyT", "t", 0}));
+}
+
 TEST(WebBrowserKeepsKey, ShortcutsAndFunctionKeysStayTheBrowsers) {
   struct Case {
     std::string_view code;
