@@ -178,12 +178,13 @@ const TYPES = {
 // The files of web-files.txt in the page's folder, served on 127.0.0.1 at a
 // free port, gzip-compressed where the browser takes it, as a static host
 // serves them. { url, requests, close() }; the server answers 503 while
-// `offline` is set.
+// `offline` is set, and serves what `change(name, bytes)` makes of a file
+// when that is set.
 async function serveBuild() {
   const folder = path.dirname(PAGE);
   const files = fs.readFileSync(path.join(folder, 'web-files.txt'), 'utf8').split('\n')
       .filter(Boolean);
-  const served = { requests: [], offline: false };
+  const served = { requests: [], offline: false, change: null };
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).slice(1) ||
         'index.html';
@@ -197,6 +198,7 @@ async function serveBuild() {
       return response.end();
     }
     let body = fs.readFileSync(path.join(folder, name));
+    if (served.change) body = served.change(name, body);
     const headers = { 'Content-Type': TYPES[path.extname(name)] || 'application/octet-stream' };
     if (/\bgzip\b/.test(request.headers['accept-encoding'] || '') &&
         !name.endsWith('.png')) {
@@ -213,6 +215,18 @@ async function serveBuild() {
   return served;
 }
 
+// Until fn, run in the page (and awaited there), gives something true;
+// unlike waitForFunction, which takes a promise for true at once.
+async function until(page, fn, argument, timeout = 10000) {
+  const end = Date.now() + timeout;
+  for (;;) {
+    const value = await page.evaluate(fn, argument);
+    if (value) return value;
+    if (Date.now() > end) throw new Error(`timed out waiting for ${fn}`);
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
 // The history the page keeps, as the file history.tsv would hold it; null
 // when nothing was ever kept.
 function storedHistory(page) {
@@ -222,5 +236,5 @@ function storedHistory(page) {
 
 module.exports = {
   PAGE, PAGE_URL, ARGS, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre,
-  boardBits, digitOf, solve, storedHistory, serveBuild, DEVICES, targetFigures,
+  boardBits, digitOf, solve, storedHistory, serveBuild, DEVICES, targetFigures, until,
 };
