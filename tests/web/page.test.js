@@ -242,6 +242,7 @@ test('storage the browser refuses costs the game nothing; one line says so', asy
   await page.keyboard.press('x');
   await page.waitForSelector('#screen[data-exit-code="0"]');
   assert.equal(await page.textContent('#notice'),
+      'Dieser Test ist nicht gespeichert worden. ' +
       "kippfeld: the test was not recorded in this browser's storage (kippfeld/history.tsv): " +
       "the browser's storage is full");
   await closeGame(page);

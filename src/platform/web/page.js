@@ -139,7 +139,7 @@
       module.finished = true;
       screen.setAttribute('data-exit-code', String(exitCode));
       var failure = historyFailure(module);
-      if (failure) say(failure);
+      if (failure) say(words.notRecorded + failure);
       playAgain.hidden = false;
       if (!historyView.hidden) showHistory();
     };

@@ -1,6 +1,7 @@
 // Every word the page shows or says outside the console, by id, one table
 // per language: the buttons, their labels for screen readers, the console's
-// label, the fixed words of what is told after a move, the notices, and the
+// label, the fixed words of what is told after a move, the notices (each
+// followed by the program's own line, as the terminal prints it), and the
 // installed app's description (the build writes it into the manifest).
 // Another language is another table under its own language tag.
 // eslint-disable-next-line no-unused-vars
@@ -28,6 +29,7 @@ var kippfeldWords = {
     column: 'Spalte',
     blank: 'leer',
     stopped: 'Das Programm ist stehen geblieben: ',
+    notRecorded: 'Dieser Test ist nicht gespeichert worden. ',
     appDescription: 'Kippfeld: ein Denkspiel mit neun Feldern aus 0 und 1. Erst üben, dann ' +
         'zwölf Aufgaben auf Zeit.',
   },
