@@ -47,6 +47,9 @@ for (const device of DEVICES) {
         const widths = await page.evaluate(() =>
           [document.documentElement.scrollWidth, window.innerWidth]);
         assert.ok(widths[0] <= widths[1], JSON.stringify(widths));
+        // Taps are taps: no double-tap zoom on the console or around it.
+        assert.equal(await page.evaluate(() =>
+          getComputedStyle(document.getElementById('stage')).touchAction), 'manipulation');
         // The on-screen keys: a thumb's size, on the screen, under the console.
         for (const key of await page.locator('#keys .key').all()) {
           const box = await key.boundingBox();

@@ -52,7 +52,16 @@ function kippfeldHistoryStorage(environment) {
         }
         if (!db.objectStoreNames.contains(STATE)) db.createObjectStore(STATE);
       };
-      request.onsuccess = function () { resolve(takeOver(request.result)); };
+      request.onsuccess = function () {
+        var db = request.result;
+        // A later release that changes the database waits for no open
+        // page: this one opens it again on its next use.
+        db.onversionchange = function () {
+          db.close();
+          opening = null;
+        };
+        resolve(takeOver(db));
+      };
       request.onerror = function () {
         var error = failed(request);
         // Pages the browser keeps no database for: opened from disk in
