@@ -67,44 +67,52 @@ for (const device of DEVICES) {
       });
 }
 
-test('390x844: a whole test played by taps alone, from a tap on the introduction', async () => {
-  const page = await openGame(browser, { context: DEVICES[1] });
-  const intro = await page.locator('#screen').boundingBox();
-  await page.touchscreen.tap(intro.x + intro.width / 2, intro.y + intro.height / 2);
-  await waitForRow(page, 16, '     Aufgabe  0  : ');
-  // A long press on a digit opens no menu and selects no text.
-  const { row, column } = digitOf(5);
-  const at = await cellCentre(page, row, column);
-  const pressed = await page.evaluate(({ x, y }) => {
-    const target = document.elementFromPoint(x, y);
-    const menu = !target.dispatchEvent(new MouseEvent('contextmenu',
-        { bubbles: true, cancelable: true, clientX: x, clientY: y }));
-    return { menuPrevented: menu, selected: String(window.getSelection()) };
-  }, at);
-  assert.deepEqual(pressed, { menuPrevented: true, selected: '' });
-  assert.equal(await page.evaluate(() => getComputedStyle(document.getElementById('screen'))
-      .userSelect), 'none');
-  await page.tap('#keys .key[data-code="KeyP"]');
-  await waitForRow(page, 16, '     Aufgabe  1  : ');
-  for (let task = 1; task <= 12; task++) {
-    for (const cell of solve(await boardBits(page), TASKS[task - 1])) {
-      await tapDigit(page, cell, true);
-      // Far enough from the next cell's taps not to be taken with them.
-      await page.waitForTimeout(30);
-    }
-    if (task < 12) {
-      const next = `     Aufgabe  ${task + 1}  : `;
-      await waitForRow(page, 16, next, 8000).catch(async (error) => {
-        throw new Error(`task ${task}: ${(await rows(page))[15]} ${await boardBits(page)}: ${error}`);
+for (const device of [DEVICES[1], DEVICES[0]]) {
+  test(`${device.name}: a whole test played by taps alone, from a tap on the introduction`,
+      async () => {
+        const page = await openGame(browser, { context: device });
+        const intro = await page.locator('#screen').boundingBox();
+        await page.touchscreen.tap(intro.x + intro.width / 2, intro.y + intro.height / 2);
+        await waitForRow(page, 16, '     Aufgabe  0  : ');
+        // A long press on a digit opens no menu and selects no text.
+        const { row, column } = digitOf(5);
+        const at = await cellCentre(page, row, column);
+        const pressed = await page.evaluate(({ x, y }) => {
+          const target = document.elementFromPoint(x, y);
+          const menu = !target.dispatchEvent(new MouseEvent('contextmenu',
+              { bubbles: true, cancelable: true, clientX: x, clientY: y }));
+          return { menuPrevented: menu, selected: String(window.getSelection()) };
+        }, at);
+        assert.deepEqual(pressed, { menuPrevented: true, selected: '' });
+        assert.equal(await page.evaluate(() => getComputedStyle(document.getElementById('screen'))
+            .userSelect), 'none');
+        await page.tap('#keys .key[data-code="KeyP"]');
+        await waitForRow(page, 16, '     Aufgabe  1  : ');
+        for (let task = 1; task <= 12; task++) {
+          // Every task's line, however long, in text at least 16 px high.
+          await page.waitForTimeout(50);
+          const height = await page.evaluate(() =>
+            parseFloat(getComputedStyle(document.getElementById('screen')).fontSize));
+          assert.ok(height >= 16, `task ${task}: ${height} px`);
+          for (const cell of solve(await boardBits(page), TASKS[task - 1])) {
+            await tapDigit(page, cell, true);
+            // Far enough from the next cell's taps not to be taken with them.
+            await page.waitForTimeout(30);
+          }
+          if (task < 12) {
+            const next = `     Aufgabe  ${task + 1}  : `;
+            await waitForRow(page, 16, next, 8000).catch(async (error) => {
+              throw new Error(`task ${task}: ${(await rows(page))[15]} ${await boardBits(page)}: ${error}`);
+            });
+          }
+        }
+        await waitForRow(page, 2, '    \u00dcbung', 8000);
+        const table = await rows(page);
+        for (let task = 1; task <= 12; task++) assert.match(table[3 + task], /[1-9]/);
+        assert.deepEqual(page.errors, []);
+        await page.context().close();
       });
-    }
-  }
-  await waitForRow(page, 2, '    \u00dcbung', 8000);
-  const table = await rows(page);
-  for (let task = 1; task <= 12; task++) assert.match(table[3 + task], /[1-9]/);
-  assert.deepEqual(page.errors, []);
-  await page.context().close();
-});
+}
 
 test('Tab and Shift+Tab go between the console and the buttons; a tap brings the focus back',
     async () => {

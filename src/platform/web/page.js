@@ -345,11 +345,14 @@
   // The whole console when it fits with text at least READABLE CSS px
   // high, as large as the window allows. Otherwise (phones, small or low
   // windows) only the part of the console that has text on it, with a
-  // margin, as large as fits, centred. Either way the rows grow taller
-  // than the text (up to TALLEST times its size) where the screen has the
-  // height, so that what lies on separate rows is far enough apart for a
-  // finger.
+  // margin, as large as fits, centred; where that part is too wide for
+  // text READABLE px high but the screen has the height, the text keeps
+  // more of its height and is narrowed (to NARROWEST of its width at
+  // most). Either way the rows grow taller than the text (up to TALLEST
+  // times its size) where the screen has the height, so that what lies on
+  // separate rows is far enough apart for a finger.
   var READABLE = 16;
+  var NARROWEST = 0.7;
   var LINE = 1.2;
   var TALLEST = 2.6;
   var MARGIN = 8;
@@ -384,24 +387,30 @@
     var width = document.documentElement.clientWidth - 2 * MARGIN;
     var height = window.innerHeight - controls.offsetHeight - 2 * MARGIN;
     var whole = { left: 0, top: 0, columns: protocol.width, rows: protocol.height };
-    var sizeFor = function (box) {
-      return Math.min(width / (box.columns * advance), height / (box.rows * LINE));
-    };
+    var wide = function (box) { return width / (box.columns * advance); };
+    var high = function (box) { return height / (box.rows * LINE); };
     var box = whole;
-    var size = sizeFor(whole);
+    var size = Math.min(wide(whole), high(whole));
+    var narrowed = 1;
     if (size < READABLE) {
       box = usedBox();
-      size = sizeFor(box);
+      size = Math.min(wide(box), high(box));
+      var wanted = Math.min(READABLE, high(box));
+      if (size < wanted) {
+        narrowed = Math.max(NARROWEST, size / wanted);
+        size = size / narrowed;
+      }
     }
     size = Math.max(4, size);
     var row = Math.max(size * LINE, Math.min(size * TALLEST, height / box.rows));
     screen.style.fontSize = size.toFixed(2) + 'px';
     screen.style.setProperty('--row', row.toFixed(2) + 'px');
-    var cellWidth = size * advance;
+    var cellWidth = size * advance * narrowed;
     consoleBox.style.width = (box.columns * cellWidth).toFixed(2) + 'px';
     consoleBox.style.height = (box.rows * row).toFixed(2) + 'px';
     screen.style.transform = 'translate(' + (-box.left * cellWidth).toFixed(2) + 'px,' +
-        (-box.top * row).toFixed(2) + 'px)';
+        (-box.top * row).toFixed(2) + 'px)' + (narrowed < 1 ? ' scaleX(' + narrowed.toFixed(4) + ')' : '');
+    consoleBox.setAttribute('data-narrowed', narrowed.toFixed(2));
     consoleBox.setAttribute('data-fit', box === whole ? 'whole' : 'text');
   }
 
