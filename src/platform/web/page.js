@@ -358,6 +358,7 @@
   var MARGIN = 8;
   var advance = 0;  // a character's width for 1 px of font size
 
+  // The cells with text or a coloured background; null on a blank screen.
   function usedBox() {
     var top = -1;
     var bottom = -1;
@@ -374,7 +375,7 @@
         right = Math.max(right, x);
       }
     }
-    if (top < 0) return { left: 0, top: 0, columns: protocol.width, rows: protocol.height };
+    if (top < 0) return null;
     return { left: left, top: top, columns: right - left + 1, rows: bottom - top + 1 };
   }
 
@@ -393,7 +394,10 @@
     var size = Math.min(wide(whole), high(whole));
     var narrowed = 1;
     if (size < READABLE) {
+      // A blank screen (the game clears it before it draws) keeps the fit
+      // it has: nothing to fit to, and no jump on the way.
       box = usedBox();
+      if (!box) return;
       size = Math.min(wide(box), high(box));
       var wanted = Math.min(READABLE, high(box));
       if (size < wanted) {
