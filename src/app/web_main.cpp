@@ -33,7 +33,7 @@ namespace {
 
 using namespace kippfeld;
 
-void RunPageJobs();
+bool RunPageJobs();
 
 // Made on first use: the page may push input before main runs.
 platform::WebPlatform& ThePlatform() {
@@ -117,14 +117,14 @@ void HistoryAdd(const char* name, std::string_view content) {
 }
 
 // Does the page's history jobs, one after the other, each answered with
-// theText and theProblems.
-void RunPageJobs() {
-  for (;;) {
+// theText and theProblems; true when there were any.
+bool RunPageJobs() {
+  for (bool ran = false;; ran = true) {
     char* name = nullptr;
     char* bytes = nullptr;
     int length = 0;
     const auto job = static_cast<PageJob>(kippfeld_next_job(&name, &bytes, &length));
-    if (job == PageJob::kNone) return;
+    if (job == PageJob::kNone) return ran;
     theText.clear();
     theProblems.clear();
     if (name == nullptr || bytes == nullptr) {

@@ -418,3 +418,23 @@ test('forty keys at once are all worked through', async () => {
   await waitForStatus(page, 'Zug Nr.  40 ');
   await closeGame(page);
 });
+
+test('a key pressed while the History view waits for the storage is worked through', async () => {
+  const page = await openGame(browser);
+  await toPractice(page);
+  await page.waitForTimeout(300);
+  // A slow storage: the program waits for it in the job of the History
+  // view, and the key comes meanwhile.
+  await page.evaluate(() => {
+    const storage = window.kippfeld.storage;
+    const read = storage.read;
+    storage.read = () => read().then((bytes) =>
+      new Promise((resolve) => setTimeout(() => resolve(bytes), 300)));
+    document.getElementById('show-history').click();
+    document.getElementById('console').dispatchEvent(new KeyboardEvent('keydown',
+        { code: 'Enter', key: 'Enter', bubbles: true, cancelable: true }));
+  });
+  await page.waitForSelector('#history', { state: 'visible' });
+  await waitForStatus(page, 'Zug Nr.  1 ', 2000);
+  await closeGame(page);
+});

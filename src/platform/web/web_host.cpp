@@ -51,11 +51,12 @@ TimeOfDay BrowserHost::LocalTime() {
 }
 
 bool BrowserHost::Wait(std::int64_t milliseconds, bool untilInput) {
-  // A job wakes the wait, runs, and the wait goes on for the time left:
-  // the game never notices.
+  // A job wakes the wait, runs, and a pause goes on for the time left. A
+  // wait for input ends after a job: input the page pushed while the job
+  // waited for the storage woke nobody, and the program looks again.
   const double until = emscripten_get_now() + static_cast<double>(milliseconds);
   for (;;) {
-    runJobs_();
+    if (runJobs_() && untilInput) return true;
     const double left =
         milliseconds == kNoLimit ? -1.0 : std::max(0.0, until - emscripten_get_now());
     const int answer = kippfeld_wait(left, untilInput ? 1 : 0);

@@ -12,11 +12,12 @@ namespace kippfeld::platform {
 
 class BrowserHost : public WebHost {
  public:
-  // runJobs does the page's history jobs queued so far. They run on the
-  // program's own stack, in its waits, because the browser's storage
-  // answers later: only the program's own stack can be suspended until it
-  // does, and it can be suspended only once at a time.
-  explicit BrowserHost(std::function<void()> runJobs) : runJobs_(std::move(runJobs)) {}
+  // runJobs does the page's history jobs queued so far and says whether
+  // there were any. They run on the program's own stack, in its waits,
+  // because the browser's storage answers later: only the program's own
+  // stack can be suspended until it does, and it can be suspended only
+  // once at a time.
+  explicit BrowserHost(std::function<bool()> runJobs) : runJobs_(std::move(runJobs)) {}
 
   void ShowRow(int y, const Cell* cells, int width) override;
   void ShowCursor(int x, int y) override;
@@ -25,7 +26,7 @@ class BrowserHost : public WebHost {
   [[noreturn]] void End(int exitCode) override;
 
  private:
-  std::function<void()> runJobs_;
+  std::function<bool()> runJobs_;
 };
 
 }  // namespace kippfeld::platform
