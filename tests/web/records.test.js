@@ -107,8 +107,9 @@ test('a finished test is on disk: the browser killed 3 s after the table keeps i
     const connected = await chromium.connectOverCDP(endpoint);
     return { child, connected, context: connected.contexts()[0] };
   };
+  let run = null;
   try {
-    let run = await start();
+    run = await start();
     let page = await run.context.newPage();
     await page.goto(PAGE_URL);
     await waitForRow(page, 2, '        Spielfeld:');
@@ -125,8 +126,12 @@ test('a finished test is on disk: the browser killed 3 s after the table keeps i
     await waitForRow(page, 2, '        Spielfeld:');
     assert.equal(recordsOf(await storedHistory(page)).length, 1);
     await run.connected.close();
-    process.kill(-run.child.pid, 'SIGKILL');
   } finally {
+    // Never a browser left behind, whatever failed.
+    if (run && run.child.exitCode === null && run.child.signalCode === null) {
+      process.kill(-run.child.pid, 'SIGKILL');
+      await new Promise((resolve) => run.child.once('exit', resolve));
+    }
     fs.rmSync(profile, { recursive: true, force: true });
   }
 });
