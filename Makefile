@@ -159,6 +159,9 @@ format:
 # --- The browser page ---
 # build-web/kippfeld.html: the game compiled to WebAssembly with Debian's
 # emscripten, one self-contained page that plays from disk or any server.
+# Beside it what a web server needs to make it an installable app that
+# plays offline (manifest, service worker, icons drawn with rsvg-convert),
+# all listed in build-web/web-files.txt.
 # emscripten's tools find Debian's JavaScript modules through NODE_PATH.
 WEB_BUILD ?= build-web
 WEB_PORT ?= 8017
@@ -170,21 +173,26 @@ web:
 	@scripts/bootstrap web
 	$(WEB_CONFIGURE)
 	$(WEB_ENV) cmake --build $(WEB_BUILD) --target kippfeld -j $(JOBS)
-	@echo "web: $(WEB_BUILD)/kippfeld.html, $$(wc -c <$(WEB_BUILD)/kippfeld.html) bytes"
+	@echo "web: $(WEB_BUILD)/kippfeld.html, $$(wc -c <$(WEB_BUILD)/kippfeld.html) bytes;" \
+		"for a web server: the files of $(WEB_BUILD)/web-files.txt"
 
-# Serves the page on this machine only; Ctrl+C stops the server.
+# Serves the whole of build-web/ on this machine only (installable and
+# offline from there); Ctrl+C stops the server.
 web-play: web
 	@echo "web-play: open http://127.0.0.1:$(WEB_PORT)/kippfeld.html"
 	cd $(WEB_BUILD) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
-# The unit and game tests built with emscripten and run under Node.js, then
-# the page end to end in headless Chromium (tests/web).
+# The unit and game tests built with emscripten and run under Node.js (the
+# history's storage over stand-ins among them), then the page end to end in
+# headless Chromium (tests/web): on phones and tablets, with a keyboard
+# alone, served and offline, in two tabs at once.
 test-web: web
 	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
 	ctest --test-dir $(WEB_BUILD) --output-on-failure -j $(JOBS)
 	KIPPFELD_PAGE=$(abspath $(WEB_BUILD))/kippfeld.html node --test tests/web/
 
-# The page's budget (size, start, key latency, a burst, an idle page): the
+# The page's budget (size, start, key latency, a burst, an idle page, text
+# and targets on phones, the start offline) and Lighthouse's scores: the
 # figures of BENCHMARKS.md.
 bench-web: web
 	node bench/web_budget.js $(WEB_BUILD)/kippfeld.html

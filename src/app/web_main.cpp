@@ -1,9 +1,11 @@
 // The program in a browser page: the game on the page's console with its
-// history in the browser's storage, and the functions the page calls (keys,
-// pointer events, the history view and its file buttons). The page loads
-// one instance per game; main runs the game in it and never returns.
+// history in the browser's storage, the functions the page calls (keys,
+// pointer events) and the jobs it hands over (the history view and its file
+// buttons). The page loads one instance per game; main runs the game in it
+// and never returns.
 #include <emscripten/emscripten.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,13 +23,21 @@
 #include "platform/web/web_mouse.h"
 #include "platform/web/web_platform.h"
 
+// web_library.js
+extern "C" {
+int kippfeld_next_job(char** name, char** bytes, int* length);
+void kippfeld_job_done(const char* text, int length, const char* problems);
+}
+
 namespace {
 
 using namespace kippfeld;
 
+bool RunPageJobs();
+
 // Made on first use: the page may push input before main runs.
 platform::WebPlatform& ThePlatform() {
-  static platform::BrowserHost host;
+  static platform::BrowserHost host(RunPageJobs);
   static platform::WebPlatform console(host);
   return console;
 }
@@ -49,6 +59,9 @@ game::GameReport theReport;
 std::string theText;
 std::string theProblems;
 
+// The kinds of the page's history jobs (page.js: JOBS).
+enum class PageJob { kNone = 0, kReport = 1, kContent = 2, kAdd = 3 };
+
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text.append(line).append("\n");
@@ -66,49 +79,9 @@ bool ReadStored(std::string& content) {
   return false;
 }
 
-}  // namespace
-
-extern "C" {
-
-// A key pressed in the page. Returns 2 when a record was queued.
-EMSCRIPTEN_KEEPALIVE int kippfeld_key(const char* code, const char* key, int modifiers) {
-  platform::BrowserKey browserKey{code, key, static_cast<std::uint32_t>(modifiers)};
-  std::optional<platform::InputRecord> record = platform::KeyDownRecord(browserKey);
-  return record && ThePlatform().Push(*record) ? 2 : 0;
-}
-
-// 1 when the browser is to act on the key itself.
-EMSCRIPTEN_KEEPALIVE int kippfeld_browser_keeps(const char* code, const char* key, int modifiers) {
-  return platform::BrowserKeepsKey({code, key, static_cast<std::uint32_t>(modifiers)}) ? 1 : 0;
-}
-
-// A pointer event on a cell: action 0 down, 1 up, 2 move, 3 wheel. Returns
-// 1 when a record was queued.
-EMSCRIPTEN_KEEPALIVE int kippfeld_pointer(int action, int x, int y, int button, double timeMs) {
-  platform::PointerEvent event;
-  event.action = static_cast<platform::PointerAction>(action < 0 || action > 3 ? 2 : action);
-  event.x = x;
-  event.y = y;
-  event.button = button;
-  event.timeMs = timeMs;
-  bool pushed = false;
-  for (const platform::InputRecord& record : TheMouse().On(event)) {
-    pushed = ThePlatform().Push(record) || pushed;
-  }
-  return pushed ? 1 : 0;
-}
-
-// Why the game's test could not be kept, as one line; empty when it was.
-EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_failure() {
-  const std::string& failure = theReport.historyFailure;
-  theText = failure.empty() ? "" : "kippfeld: " + game::PrintableText(failure, true);
-  return theText.c_str();
-}
-
-// The report `kippfeld --history` prints, on the stored history. The lines
-// it names as skipped, or why the history cannot be read, are then in
-// kippfeld_history_problems.
-EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_report() {
+// The report `kippfeld --history` prints, on the stored history; the lines
+// it names as skipped, or why the history cannot be read, in theProblems.
+void HistoryReport() {
   theProblems.clear();
   theText.clear();
   std::string content;
@@ -117,31 +90,23 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_report() {
     theProblems = Lines(report.errors);
     theText = std::move(report.out);
   }
-  return theText.c_str();
-}
-
-EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_problems() {
-  return theProblems.c_str();
 }
 
 // The stored history as the file history.tsv holds it.
-EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_content() {
+void HistoryContent() {
   theProblems.clear();
   if (!ReadStored(theText)) theText.clear();
-  return theText.c_str();
 }
 
-// Adds the records of a history file the player chose; returns one line
-// saying what came of it, with the skipped lines in kippfeld_history_problems.
-EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_add(const char* name, const char* bytes,
-                                                      int length) {
+// Adds the records of a history file the player chose: one line saying what
+// came of it, with the skipped lines in theProblems.
+void HistoryAdd(const char* name, std::string_view content) {
   theProblems.clear();
   std::string kept;
   if (!ReadStored(kept)) {
     theText = "Nothing added.";
-    return theText.c_str();
+    return;
   }
-  std::string_view content(bytes, length > 0 ? static_cast<std::size_t>(length) : 0);
   app::HistoryImport import = app::PlanHistoryImport(kept, name, content);
   theProblems = Lines(import.errors);
   theText = app::ImportSummary(import, name);
@@ -149,7 +114,107 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_add(const char* name, const ch
     std::string reason = TheStore().Append(game::HistoryHeader(), import.records);
     if (!reason.empty()) theText = "Nothing added: " + game::PrintableText(reason, true);
   }
-  return theText.c_str();
+}
+
+// Does the page's history jobs, one after the other, each answered with
+// theText and theProblems; true when there were any.
+bool RunPageJobs() {
+  for (bool ran = false;; ran = true) {
+    char* name = nullptr;
+    char* bytes = nullptr;
+    int length = 0;
+    const auto job = static_cast<PageJob>(kippfeld_next_job(&name, &bytes, &length));
+    if (job == PageJob::kNone) return ran;
+    theText.clear();
+    theProblems.clear();
+    if (name == nullptr || bytes == nullptr) {
+      theProblems = "kippfeld: the page has no memory left for the history\n";
+    } else if (job == PageJob::kReport) {
+      HistoryReport();
+    } else if (job == PageJob::kContent) {
+      HistoryContent();
+    } else if (job == PageJob::kAdd) {
+      HistoryAdd(name, std::string_view(bytes, static_cast<std::size_t>(length)));
+    }
+    std::free(name);
+    std::free(bytes);
+    kippfeld_job_done(theText.data(), static_cast<int>(theText.size()), theProblems.c_str());
+  }
+}
+
+// What kippfeld_key and kippfeld_pointer answer.
+constexpr int kNothingQueued = 0;
+constexpr int kQueued = 1;
+
+// The page's side of what passes between it and the program, as JSON.
+std::string Protocol() {
+  using platform::PointerAction;
+  auto number = [](auto value) { return std::to_string(static_cast<int>(value)); };
+  return "{\"width\":" + number(platform::WebPlatform::kWidth) +
+         ",\"height\":" + number(platform::WebPlatform::kHeight) +
+         ",\"modifiers\":{\"shift\":" + number(platform::kBrowserShift) +
+         ",\"ctrl\":" + number(platform::kBrowserCtrl) +
+         ",\"alt\":" + number(platform::kBrowserAlt) +
+         ",\"meta\":" + number(platform::kBrowserMeta) +
+         ",\"altGraph\":" + number(platform::kBrowserAltGraph) +
+         ",\"capsLock\":" + number(platform::kBrowserCapsLock) +
+         ",\"numLock\":" + number(platform::kBrowserNumLock) +
+         ",\"scrollLock\":" + number(platform::kBrowserScrollLock) +
+         ",\"composing\":" + number(platform::kBrowserComposing) +
+         "},\"pointer\":{\"down\":" + number(PointerAction::kDown) +
+         ",\"up\":" + number(PointerAction::kUp) + ",\"move\":" + number(PointerAction::kMove) +
+         ",\"wheel\":" + number(PointerAction::kWheel) + "},\"queued\":" + number(kQueued) + "}";
+}
+
+}  // namespace
+
+extern "C" {
+
+// What the page needs to know to talk to the program (Protocol), the one
+// definition of it: the console's size, the modifier bits of a key, the
+// pointer actions and what a push answers when it queued a record.
+EMSCRIPTEN_KEEPALIVE const char* kippfeld_protocol() {
+  static const std::string protocol = Protocol();
+  return protocol.c_str();
+}
+
+// A key pressed in the page: kQueued when a record was queued.
+EMSCRIPTEN_KEEPALIVE int kippfeld_key(const char* code, const char* key, int modifiers) {
+  platform::BrowserKey browserKey{code, key, static_cast<std::uint32_t>(modifiers)};
+  if (platform::MovesFocus(browserKey)) return kNothingQueued;
+  std::optional<platform::InputRecord> record = platform::KeyDownRecord(browserKey);
+  return record && ThePlatform().Push(*record) ? kQueued : kNothingQueued;
+}
+
+// 1 when the browser is to act on the key itself.
+EMSCRIPTEN_KEEPALIVE int kippfeld_browser_keeps(const char* code, const char* key, int modifiers) {
+  return platform::BrowserKeepsKey({code, key, static_cast<std::uint32_t>(modifiers)}) ? 1 : 0;
+}
+
+// A pointer event on a cell (a PointerAction; an unknown one is a move):
+// kQueued when a record was queued.
+EMSCRIPTEN_KEEPALIVE int kippfeld_pointer(int action, int x, int y, int button, double timeMs) {
+  platform::PointerEvent event;
+  const int wheel = static_cast<int>(platform::PointerAction::kWheel);
+  event.action = action < 0 || action > wheel ? platform::PointerAction::kMove
+                                              : static_cast<platform::PointerAction>(action);
+  event.x = x;
+  event.y = y;
+  event.button = button;
+  event.timeMs = timeMs;
+  bool pushed = false;
+  for (const platform::InputRecord& record : TheMouse().On(event)) {
+    pushed = ThePlatform().Push(record) || pushed;
+  }
+  return pushed ? kQueued : kNothingQueued;
+}
+
+// Why the game's test could not be kept, as one line; empty when it was.
+EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_failure() {
+  static std::string line;
+  const std::string& failure = theReport.historyFailure;
+  line = failure.empty() ? "" : "kippfeld: " + game::PrintableText(failure, true);
+  return line.c_str();
 }
 
 }  // extern "C"

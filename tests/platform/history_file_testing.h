@@ -1,8 +1,9 @@
 // What the tests of the history file share, through the file store on the
-// POSIX and the Windows file functions and through the real binary: a temporary folder, a
-// file's bytes, the checks that hold for the file functions on either
-// system, the places a history cannot be written to, and the check of a
-// file that two writers appended to at the same time.
+// POSIX and the Windows file functions, the browser page's storage and
+// through the real binary: a temporary folder, a file's bytes, the checks
+// that hold for the history's store on every system, the places a history
+// cannot be written to, and the check of a file that two writers appended
+// to at the same time.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <string>
@@ -73,6 +75,23 @@ inline void Write(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+// Where a history is kept, as the store's shared checks see it: the path the
+// store is given, and the stored bytes, looked at and set past the store.
+struct HistoryPlace {
+  std::string path;
+  std::function<std::string()> contents;
+  std::function<void(const std::string&)> write;
+  // Cuts the history to size bytes, or makes it that long with zero bytes.
+  std::function<void(std::uint64_t)> resize;
+};
+
+// A history file at path.
+inline HistoryPlace FilePlace(const std::string& path) {
+  return {path, [path] { return Contents(path); },
+          [path](const std::string& text) { Write(path, text); },
+          [path](std::uint64_t size) { std::filesystem::resize_file(path, size); }};
+}
+
 // Appends a record to the history file at `path`, as a game does; empty
 // when it was kept, else why not.
 inline std::string Append(const std::string& path, const std::string& record) {
@@ -100,15 +119,16 @@ inline void ExpectNewFileWithTheHeaderOnce(const std::string& path) {
 
 // A file whose last line a write cut short: the next record goes on a line
 // of its own.
-inline void ExpectCutLastLineMended(const std::string& path) {
-  Write(path, "started\ttasks\none\t1\ntw");
-  EXPECT_EQ(Append(path, "three\t3\n"), "");
-  EXPECT_EQ(Contents(path), "started\ttasks\none\t1\ntw\nthree\t3\n");
+inline void ExpectCutLastLineMended(const HistoryPlace& place) {
+  place.write("started\ttasks\none\t1\ntw");
+  EXPECT_EQ(Append(place.path, "three\t3\n"), "");
+  EXPECT_EQ(place.contents(), "started\ttasks\none\t1\ntw\nthree\t3\n");
 }
 
 // Records of tests as the game writes them, kept by the file store and read
 // back by the history command's reader: the same records come back.
-inline void ExpectRecordsRoundTrip(const std::string& path) {
+inline void ExpectRecordsRoundTrip(const HistoryPlace& place) {
+  const std::string& path = place.path;
   std::vector<game::TestRecord> records(2);
   records[0].started = "2025-03-14T09:26:53+01:00";
   records[0].tasks = 1;
@@ -139,16 +159,17 @@ inline void ExpectRecordsRoundTrip(const std::string& path) {
 
 // A history at the size the reader still takes is not made longer, and one
 // past it is refused by the reader.
-inline void ExpectSizeCapKept(const std::string& path) {
-  Write(path, "started\ttasks\n");
-  std::filesystem::resize_file(path, app::kLongestHistory - 6);
+inline void ExpectSizeCapKept(const HistoryPlace& place) {
+  const std::string& path = place.path;
+  place.write("started\ttasks\n");
+  place.resize(app::kLongestHistory - 6);
   EXPECT_EQ(Append(path, "one\t1\n"), "the history is full: it would grow past 64 MiB");
-  EXPECT_EQ(std::filesystem::file_size(path), app::kLongestHistory - 6);
+  EXPECT_EQ(place.contents().size(), app::kLongestHistory - 6);
   // A record that still fits, with the line end a file of zero bytes lacks.
   EXPECT_EQ(Append(path, "12\t1\n"), "");
-  EXPECT_EQ(std::filesystem::file_size(path), app::kLongestHistory);
+  EXPECT_EQ(place.contents().size(), app::kLongestHistory);
   EXPECT_EQ(ReadBack(path, platform::HistoryRead::kRead).size(), app::kLongestHistory);
-  std::filesystem::resize_file(path, app::kLongestHistory + 1);
+  place.resize(app::kLongestHistory + 1);
   EXPECT_EQ(ReadBack(path, platform::HistoryRead::kFailed),
             "it is longer than 64 MiB, far too long for a history");
 }
@@ -156,10 +177,11 @@ inline void ExpectSizeCapKept(const std::string& path) {
 // A long history comes in pieces of at most 64 KiB, in order, so that the
 // report never holds the file; a reader that has seen enough stops the
 // read. Past the size cap no byte beyond it reaches the reader.
-inline void ExpectReadInPieces(const std::string& path) {
+inline void ExpectReadInPieces(const HistoryPlace& place) {
+  const std::string& path = place.path;
   std::string longer;
   for (int i = 0; longer.size() < 200'000; ++i) longer += std::to_string(i) + "\n";
-  Write(path, longer);
+  place.write(longer);
   app::FileHistoryStore store(path);
   std::string content;
   std::size_t pieces = 0;
@@ -189,7 +211,7 @@ inline void ExpectReadInPieces(const std::string& path) {
             platform::HistoryRead::kRead);
   EXPECT_EQ(pieces, 1u);
 
-  std::filesystem::resize_file(path, app::kLongestHistory + 1);
+  place.resize(app::kLongestHistory + 1);
   std::uint64_t taken = 0;
   EXPECT_EQ(store.Read(
                 [&](std::string_view piece) {
@@ -202,13 +224,14 @@ inline void ExpectReadInPieces(const std::string& path) {
   EXPECT_LE(taken, app::kLongestHistory);
 }
 
-// The checks above that need nothing but a history file of their own, each
-// run on history.tsv in a new folder: the file store's rules, which hold on
-// every system.
-inline void ExpectTheFileStoresRules() {
+// The checks above that need nothing but a history of their own, each run
+// on a new, empty place (by default history.tsv in a new folder): the file
+// store's rules, which hold on every system and in the browser's storage.
+inline void ExpectTheFileStoresRules(
+    const std::function<void(const std::function<void(const HistoryPlace&)>&)>& onNewPlace = {}) {
   struct Check {
     const char* name;
-    void (*expect)(const std::string& path);
+    void (*expect)(const HistoryPlace& place);
   };
   const Check checks[] = {
       {"cut last line mended", &ExpectCutLastLineMended},
@@ -218,8 +241,12 @@ inline void ExpectTheFileStoresRules() {
   };
   for (const Check& check : checks) {
     SCOPED_TRACE(check.name);
-    TemporaryFolder folder;
-    check.expect(folder.path() + kSeparator + "history.tsv");
+    if (onNewPlace) {
+      onNewPlace(check.expect);
+    } else {
+      TemporaryFolder folder;
+      check.expect(FilePlace(folder.path() + kSeparator + "history.tsv"));
+    }
   }
 }
 

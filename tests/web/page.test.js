@@ -5,16 +5,15 @@
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
-const http = require('node:http');
+const path = require('node:path');
 const {
   PAGE, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre, boardBits, digitOf,
-  solve,
+  solve, storedHistory, serveBuild,
 } = require('./support');
 
 const GREY = 'rgb(170, 170, 170)';
 const CYAN = 'rgb(0, 170, 170)';
 const BLACK = 'rgb(0, 0, 0)';
-const STORAGE_KEY = 'kippfeld/history.tsv';
 
 let browser;
 before(async () => { browser = await launch(); });
@@ -47,6 +46,12 @@ async function waitForColour(page, row, column, color) {
     }
     return false;
   }, [row, column, color]);
+}
+
+// The History view, once the program has read the history for it.
+async function openHistory(page) {
+  await page.click('#show-history');
+  await page.waitForSelector('#history', { state: 'visible' });
 }
 
 async function statusRow(page) {
@@ -167,7 +172,7 @@ test('a short test to its results table, kept in storage and shown in the Histor
   assert.match(table[5], /^ 2 \. Aufgabe alles 0 /);
   assert.match(table[17], /^  gesammt : +[1-9]/);
   // The record is in storage before the final key.
-  const stored = await page.evaluate((key) => localStorage.getItem(key), STORAGE_KEY);
+  const stored = await storedHistory(page);
   const lines = stored.split('\n');
   assert.match(lines[0], /^started\ttasks\ttime_s\tmoves\tt1_s/);
   assert.match(lines[1], /^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d\t1\t/);
@@ -178,7 +183,7 @@ test('a short test to its results table, kept in storage and shown in the Histor
   await page.waitForSelector('#screen[data-exit-code="0"]');
   assert.equal((await rows(page))[1], table[1]);
   assert.equal(await page.isVisible('#play-again'), true);
-  await page.click('#show-history');
+  await openHistory(page);
   const report = await page.textContent('#history-report');
   assert.match(report, /^Tests recorded in this browser's storage \(kippfeld\/history\.tsv\)/);
   assert.match(report, /\n {3}1 {2}\d{4}-\d\d-\d\d \d\d:\d\d {3}1\/12 /);
@@ -191,7 +196,7 @@ test('a short test to its results table, kept in storage and shown in the Histor
   await page.click('#play-again');
   await waitForRow(page, 2, '        Spielfeld:');
   assert.equal(await page.getAttribute('#screen', 'data-exit-code'), null);
-  assert.equal(await page.evaluate((key) => localStorage.getItem(key), STORAGE_KEY), stored);
+  assert.equal(await storedHistory(page), stored);
   await closeGame(page);
 });
 
@@ -199,7 +204,7 @@ test('records of a chosen history file are added once; bad lines are named', asy
   const page = await openGame(browser);
   const record = '2025-03-14T09:26:53+01:00\t1\t30\t3\t30\t3' + '\t0\t0'.repeat(11) + '\n';
   const file = 'started\ttasks\n' + record + 'rubbish\n' + record;
-  await page.click('#show-history');
+  await openHistory(page);
   assert.match(await page.textContent('#history-report'), /^No tests recorded yet in /);
   await page.setInputFiles('#add-history', {
     name: 'history.tsv', mimeType: 'text/plain', buffer: Buffer.from(file),
@@ -215,7 +220,7 @@ test('records of a chosen history file are added once; bad lines are named', asy
   const [download] = await Promise.all([page.waitForEvent('download'), page.click('#save-history')]);
   assert.equal(download.suggestedFilename(), 'history.tsv');
   const saved = fs.readFileSync(await download.path(), 'utf8');
-  assert.equal(saved, await page.evaluate((key) => localStorage.getItem(key), STORAGE_KEY));
+  assert.equal(saved, await storedHistory(page));
   assert.match(saved, /^started\ttasks\ttime_s\tmoves\tt1_s\tt1_moves\t.*\tt12_moves\n/);
   assert.ok(saved.endsWith('\n' + record));
   await closeGame(page);
@@ -224,7 +229,7 @@ test('records of a chosen history file are added once; bad lines are named', asy
 test('storage the browser refuses costs the game nothing; one line says so', async () => {
   const page = await openGame(browser, {
     init: () => {
-      Storage.prototype.setItem = function () {
+      IDBObjectStore.prototype.add = function () {
         throw new DOMException('full', 'QuotaExceededError');
       };
     },
@@ -237,28 +242,23 @@ test('storage the browser refuses costs the game nothing; one line says so', asy
   await page.keyboard.press('x');
   await page.waitForSelector('#screen[data-exit-code="0"]');
   assert.equal(await page.textContent('#notice'),
+      'Dieser Test ist nicht gespeichert worden. ' +
       "kippfeld: the test was not recorded in this browser's storage (kippfeld/history.tsv): " +
       "the browser's storage is full");
   await closeGame(page);
 });
 
-test('the page plays from a web server as from disk', async () => {
-  const html = fs.readFileSync(PAGE);
-  const requests = [];
-  const server = http.createServer((request, response) => {
-    requests.push(request.url);
-    response.writeHead(200, { 'Content-Type': 'text/html' });
-    response.end(html);
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+test('the page plays from a web server as from disk, asking for nothing not listed', async () => {
+  const served = await serveBuild();
   try {
-    const page = await openGame(browser, { url: `http://127.0.0.1:${server.address().port}/` });
+    const page = await openGame(browser, { url: served.url + 'kippfeld.html' });
     await toPractice(page);
-    // One file and nothing else fetched (a browser may ask for an icon).
-    assert.deepEqual(requests.filter((url) => url !== '/favicon.ico'), ['/']);
+    const listed = fs.readFileSync(path.join(path.dirname(PAGE), 'web-files.txt'), 'utf8')
+        .split('\n').filter(Boolean).map((name) => '/' + name);
+    for (const request of served.requests) assert.ok(listed.includes(request), request);
     await closeGame(page);
   } finally {
-    server.close();
+    await served.close();
   }
 });
 
@@ -301,11 +301,13 @@ test('keys the browser would act on go to the game only; its shortcuts stay its 
     const result = {};
     for (const [code, key] of [['ArrowUp', 'ArrowUp'], ['ArrowDown', 'ArrowDown'],
       ['PageUp', 'PageUp'], ['PageDown', 'PageDown'], ['Home', 'Home'], ['End', 'End'],
-      ['Space', ' '], ['Enter', 'Enter'], ['Escape', 'Escape'], ['Tab', 'Tab'],
+      ['Space', ' '], ['Enter', 'Enter'], ['Escape', 'Escape'],
       ['Backspace', 'Backspace'], ['KeyP', 'p']]) {
       result[code] = press({ code, key });
     }
     result['F5'] = press({ code: 'F5', key: 'F5' });
+    result['Tab'] = press({ code: 'Tab', key: 'Tab' });
+    result['Shift+Tab'] = press({ code: 'Tab', key: 'Tab', shiftKey: true });
     result['F11'] = press({ code: 'F11', key: 'F11' });
     result['Ctrl+R'] = press({ code: 'KeyR', key: 'r', ctrlKey: true });
     result['Ctrl+Plus'] = press({ code: 'Equal', key: '+', ctrlKey: true });
@@ -313,10 +315,10 @@ test('keys the browser would act on go to the game only; its shortcuts stay its 
     return result;
   });
   for (const code of ['ArrowUp', 'ArrowDown', 'PageUp', 'PageDown', 'Home', 'End', 'Space',
-    'Enter', 'Escape', 'Tab', 'Backspace', 'KeyP']) {
+    'Enter', 'Escape', 'Backspace', 'KeyP']) {
     assert.equal(prevented[code], true, code);
   }
-  for (const key of ['F5', 'F11', 'Ctrl+R', 'Ctrl+Plus', 'Alt+Left']) {
+  for (const key of ['F5', 'F11', 'Ctrl+R', 'Ctrl+Plus', 'Alt+Left', 'Tab', 'Shift+Tab']) {
     assert.equal(prevented[key], false, key);
   }
   // The focus comes back to the console with a click on it.
@@ -327,22 +329,46 @@ test('keys the browser would act on go to the game only; its shortcuts stay its 
   await closeGame(page);
 });
 
-test('a resize during play keeps the console whole, in its shape, inside the window', async () => {
-  const page = await openGame(browser, { context: { viewport: { width: 1200, height: 800 } } });
+test('a resize during play: the whole console in a large window, its text in a small one', async () => {
+  const page = await openGame(browser, { context: { viewport: { width: 1280, height: 800 } } });
   await toPractice(page);
-  const shapeOf = async () => {
-    const box = await page.locator('#screen').boundingBox();
-    return { box, ratio: box.width / box.height };
+  const fitted = async () => {
+    await page.waitForTimeout(100);
+    return {
+      fit: await page.getAttribute('#console', 'data-fit'),
+      box: await page.locator('#console').boundingBox(),
+    };
   };
-  const large = await shapeOf();
+  const large = await fitted();
+  assert.equal(large.fit, 'whole');
+  assert.ok(large.box.width <= 1280 && large.box.height <= 800, JSON.stringify(large.box));
   await page.setViewportSize({ width: 500, height: 420 });
-  await page.waitForTimeout(100);
-  const small = await shapeOf();
-  assert.ok(small.box.width <= 500 && small.box.x >= 0, JSON.stringify(small.box));
-  assert.ok(small.box.y + small.box.height <= 420, JSON.stringify(small.box));
-  assert.ok(small.box.width < large.box.width * 0.6);
-  assert.ok(Math.abs(small.ratio / large.ratio - 1) < 0.03, `${small.ratio} ${large.ratio}`);
+  const small = await fitted();
+  assert.equal(small.fit, 'text');
+  assert.ok(small.box.x >= 0 && small.box.x + small.box.width <= 500, JSON.stringify(small.box));
+  assert.ok(small.box.y >= 0 && small.box.y + small.box.height <= 420, JSON.stringify(small.box));
   for (const row of await rows(page)) assert.equal(row.length, 80);
+  // Every character with text is inside the part in view.
+  const outside = await page.evaluate(() => {
+    const view = document.getElementById('console').getBoundingClientRect();
+    const screen = document.getElementById('screen').getBoundingClientRect();
+    const rows = [...document.querySelectorAll('#screen .row')];
+    const cellWidth = screen.width / 80;
+    const cellHeight = screen.height / 25;
+    const missed = [];
+    rows.forEach((row, y) => [...row.textContent].forEach((character, x) => {
+      const left = screen.left + x * cellWidth;
+      const top = screen.top + y * cellHeight;
+      if (character !== ' ' && (left < view.left - 0.5 || left + cellWidth > view.right + 0.5 ||
+          top < view.top - 0.5 || top + cellHeight > view.bottom + 0.5)) {
+        missed.push([y + 1, x + 1]);
+      }
+    }));
+    return missed;
+  });
+  assert.deepEqual(outside, []);
+  await page.setViewportSize({ width: 1280, height: 800 });
+  assert.equal((await fitted()).fit, 'whole');
   // The game goes on, and a click still finds its cell.
   await doubleClickCell(page, 7);
   await waitForStatus(page, 'Zug Nr.  1 ');
@@ -390,5 +416,25 @@ test('forty keys at once are all worked through', async () => {
     }
   });
   await waitForStatus(page, 'Zug Nr.  40 ');
+  await closeGame(page);
+});
+
+test('a key pressed while the History view waits for the storage is worked through', async () => {
+  const page = await openGame(browser);
+  await toPractice(page);
+  await page.waitForTimeout(300);
+  // A slow storage: the program waits for it in the job of the History
+  // view, and the key comes meanwhile.
+  await page.evaluate(() => {
+    const storage = window.kippfeld.storage;
+    const read = storage.read;
+    storage.read = () => read().then((bytes) =>
+      new Promise((resolve) => setTimeout(() => resolve(bytes), 300)));
+    document.getElementById('show-history').click();
+    document.getElementById('console').dispatchEvent(new KeyboardEvent('keydown',
+        { code: 'Enter', key: 'Enter', bubbles: true, cancelable: true }));
+  });
+  await page.waitForSelector('#history', { state: 'visible' });
+  await waitForStatus(page, 'Zug Nr.  1 ', 2000);
   await closeGame(page);
 });

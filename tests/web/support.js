@@ -2,7 +2,10 @@
 // chromium started headless with no network of its own, the page opened
 // from disk, and readers for the console's rows and colours.
 'use strict';
+const fs = require('node:fs');
+const http = require('node:http');
 const path = require('node:path');
+const zlib = require('node:zlib');
 const { chromium } = require('playwright-core');
 
 const PAGE = path.resolve(process.env.KIPPFELD_PAGE ||
@@ -30,7 +33,7 @@ async function openGame(browser, options = {}) {
   const page = await context.newPage();
   page.errors = [];
   page.on('pageerror', (error) => page.errors.push(error.message));
-  if (options.init) await page.addInitScript(options.init);
+  if (options.init) await page.addInitScript(options.init, options.initArgument);
   await page.goto(options.url || PAGE_URL);
   await waitForRow(page, 2, '        Spielfeld:');
   return page;
@@ -97,6 +100,52 @@ function digitOf(cell) {
   return { row: 10 - 2 * Math.floor((cell - 1) / 3), column: 29 - 10 * ((cell - 1) % 3) };
 }
 
+// The viewports of phones and tablets the page is fitted to, with touch.
+const PHONE = { hasTouch: true, isMobile: true, deviceScaleFactor: 3 };
+const DEVICES = [
+  { name: 'phone 320x568', viewport: { width: 320, height: 568 }, portraitPhone: true, ...PHONE },
+  { name: 'phone 390x844', viewport: { width: 390, height: 844 }, portraitPhone: true, ...PHONE },
+  { name: 'phone 412x915', viewport: { width: 412, height: 915 }, portraitPhone: true, ...PHONE },
+  { name: 'phone 844x390', viewport: { width: 844, height: 390 }, ...PHONE },
+  { name: 'tablet 820x1180', viewport: { width: 820, height: 1180 }, hasTouch: true,
+    isMobile: true, deviceScaleFactor: 2 },
+];
+
+// What a finger finds on the console: the text's height (the font size,
+// CSS px) and, for each digit of the field, the side of the largest square
+// around its centre that a touch anywhere in lands on that digit.
+function targetFigures(page) {
+  return page.evaluate(() => {
+    const screen = document.getElementById('screen');
+    const box = screen.getBoundingClientRect();
+    const cellWidth = box.width / 80;
+    const cellHeight = box.height / 25;
+    const targets = [];
+    for (const row of [6, 8, 10]) {
+      for (const column of [9, 19, 29]) {
+        const x = box.left + (column - 0.5) * cellWidth;
+        const y = box.top + (row - 0.5) * cellHeight;
+        const lands = (px, py) => {
+          const cell = window.kippfeld.cellAt(px, py, 'touch');
+          return cell.x === column - 1 && cell.y === row - 1;
+        };
+        let side = 0;
+        for (let half = 1; half <= 60; half++) {
+          let all = true;
+          for (let t = -half; t <= half && all; t += 1) {
+            all = lands(x + t, y - half) && lands(x + t, y + half) &&
+                lands(x - half, y + t) && lands(x + half, y + t);
+          }
+          if (!all) break;
+          side = 2 * half;
+        }
+        targets.push({ row, column, side });
+      }
+    }
+    return { textHeight: parseFloat(getComputedStyle(screen).fontSize), targets };
+  });
+}
+
 // The cells each move toggles: a corner itself and its three neighbours,
 // the centre itself and the four corners, an edge cell itself, the corners
 // beside it and the centre.
@@ -120,7 +169,72 @@ function solve(from, to) {
   throw new Error(`no moves from ${from} to ${to}`);
 }
 
+const TYPES = {
+  '.html': 'text/html; charset=utf-8', '.js': 'text/javascript; charset=utf-8',
+  '.webmanifest': 'application/manifest+json', '.png': 'image/png', '.svg': 'image/svg+xml',
+  '.txt': 'text/plain; charset=utf-8',
+};
+
+// The files of web-files.txt in the page's folder, served on 127.0.0.1 at a
+// free port, gzip-compressed where the browser takes it, as a static host
+// serves them. { url, requests, close() }; the server answers 503 while
+// `offline` is set, and serves what `change(name, bytes)` makes of a file
+// when that is set.
+async function serveBuild() {
+  const folder = path.dirname(PAGE);
+  const files = fs.readFileSync(path.join(folder, 'web-files.txt'), 'utf8').split('\n')
+      .filter(Boolean);
+  const served = { requests: [], offline: false, change: null };
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).slice(1) ||
+        'index.html';
+    served.requests.push('/' + name);
+    if (served.offline) {
+      response.writeHead(503);
+      return response.end();
+    }
+    if (!files.includes(name)) {
+      response.writeHead(404);
+      return response.end();
+    }
+    let body = fs.readFileSync(path.join(folder, name));
+    if (served.change) body = served.change(name, body);
+    const headers = { 'Content-Type': TYPES[path.extname(name)] || 'application/octet-stream' };
+    if (/\bgzip\b/.test(request.headers['accept-encoding'] || '') &&
+        !name.endsWith('.png')) {
+      body = zlib.gzipSync(body, { level: 9 });
+      headers['Content-Encoding'] = 'gzip';
+    }
+    headers['Content-Length'] = body.length;
+    response.writeHead(200, headers);
+    response.end(body);
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  served.url = `http://127.0.0.1:${server.address().port}/`;
+  served.close = () => new Promise((resolve) => server.close(resolve));
+  return served;
+}
+
+// Until fn, run in the page (and awaited there), gives something true;
+// unlike waitForFunction, which takes a promise for true at once.
+async function until(page, fn, argument, timeout = 10000) {
+  const end = Date.now() + timeout;
+  for (;;) {
+    const value = await page.evaluate(fn, argument);
+    if (value) return value;
+    if (Date.now() > end) throw new Error(`timed out waiting for ${fn}`);
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
+// The history the page keeps, as the file history.tsv would hold it; null
+// when nothing was ever kept.
+function storedHistory(page) {
+  return page.evaluate(() => window.kippfeld.storage.read().then((bytes) =>
+    bytes === null ? null : new TextDecoder().decode(bytes)));
+}
+
 module.exports = {
   PAGE, PAGE_URL, ARGS, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre,
-  boardBits, digitOf, solve,
+  boardBits, digitOf, solve, storedHistory, serveBuild, DEVICES, targetFigures, until,
 };

@@ -1,20 +1,24 @@
-// The history "file" of the browser page: one entry of the browser's local
-// storage, holding exactly what the history file holds. The program's file
-// store lays down the rules (the header of a new history, a line of its own
-// for every record, the size cap) on these few operations, as it does on
-// the file systems of the other platforms. There is no lock to take: the
-// look at the end and the append are each one call into the page, which
-// runs nothing else meanwhile.
+// The history "file" of the browser page: the bytes history.tsv would hold,
+// kept by history_storage.js in the browser's database (or, where a page
+// has none, in its local storage). The program's file store lays down the
+// rules (the header of a new history, a line of its own for every record,
+// the size cap) on these few operations, as it does on the file systems of
+// the other platforms. Each call that waits for the browser suspends the
+// program until it answers; the page meanwhile runs on.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "platform/history_file.h"
 
-// web_library.js
+// web_library.js: each returns null, or why not (malloc'ed; -1 when even
+// that found no memory).
 extern "C" {
-int kippfeld_storage_get(const char* key, char** text, int* length);
-char* kippfeld_storage_append(const char* key, const char* text, int length);
+char* kippfeld_storage_lock(int* locked);
+void kippfeld_storage_unlock();
+char* kippfeld_storage_end(double* size, int* last);
+char* kippfeld_storage_append(const char* bytes, int length);
+char* kippfeld_storage_read(char** bytes, int* length, int* missing);
 void kippfeld_local_date_time(char* text, int size);
 }
 
@@ -22,29 +26,16 @@ namespace kippfeld::platform {
 
 namespace {
 
-// The storage entry, and how messages and the report name it.
-constexpr const char* kKey = "kippfeld/history.tsv";
+// How the storage and the report name the history.
 constexpr const char* kPlace = "this browser's storage (kippfeld/history.tsv)";
+constexpr std::size_t kPiece = std::size_t{64} << 10;
 
-std::string Owned(char* text, int length) {
-  std::string owned = text != nullptr ? std::string(text, static_cast<std::size_t>(length)) : "";
-  std::free(text);
-  return owned;
-}
-
-// The entry's content; kFailed with the browser's reason.
-HistoryRead Get(std::string& content, std::string& reason) {
-  char* text = nullptr;
-  int length = 0;
-  int result = kippfeld_storage_get(kKey, &text, &length);
-  std::string got = Owned(text, length);
-  if (result == 0) {
-    content = std::move(got);
-    return HistoryRead::kRead;
-  }
-  if (result == 1) return HistoryRead::kMissing;
-  reason = std::move(got);
-  return HistoryRead::kFailed;
+std::string Reason(char* reason) {
+  if (reason == nullptr) return {};
+  if (reason == reinterpret_cast<char*>(-1)) return "the page has no memory left";
+  std::string text(reason);
+  std::free(reason);
+  return text;
 }
 
 }  // namespace
@@ -61,47 +52,60 @@ std::string LocalDateTimeNow() {
 
 std::string OpenHistoryToAppend(const std::string&, AppendingFile& file) {
   file = AppendingFile{};
-  std::string content;
-  std::string reason;
-  if (Get(content, reason) == HistoryRead::kFailed) return reason;
+  // Held across tabs until CloseHistoryFile: the look at the end and the
+  // append are one step for every other page of the game.
+  int locked = 0;
+  if (std::string reason = Reason(kippfeld_storage_lock(&locked)); !reason.empty()) return reason;
   file.handle = 0;
   file.readable = true;
-  file.locked = true;
+  file.locked = locked != 0;
   return {};
 }
 
 std::string ReadHistoryEnd(AppendingFile&, HistoryEnd& end) {
   end = HistoryEnd{};
-  std::string content;
-  std::string reason;
-  if (Get(content, reason) == HistoryRead::kFailed) return reason;
-  end.size = content.size();
-  if (!content.empty()) end.last = content.back();
+  double size = 0;
+  int last = '\n';
+  if (std::string reason = Reason(kippfeld_storage_end(&size, &last)); !reason.empty()) {
+    return reason;
+  }
+  end.size = static_cast<std::uint64_t>(size);
+  end.last = static_cast<char>(last);
   return {};
 }
 
 std::string AppendInOneWrite(AppendingFile&, std::string_view text) {
-  char* reason = kippfeld_storage_append(kKey, text.data(), static_cast<int>(text.size()));
-  return Owned(reason,
-               reason != nullptr ? static_cast<int>(std::char_traits<char>::length(reason)) : 0);
+  // Committed to disk before it returns: the browser's strict durability.
+  return Reason(kippfeld_storage_append(text.data(), static_cast<int>(text.size())));
 }
 
 std::string FlushHistoryFile(AppendingFile&) {
-  // The browser keeps what it stored.
+  // The append was on disk before it returned.
   return {};
 }
 
 std::string CloseHistoryFile(AppendingFile& file) {
+  if (file.locked) kippfeld_storage_unlock();
   file = AppendingFile{};
   return {};
 }
 
 HistoryRead ReadHistoryFile(const std::string&, const std::function<bool(std::string_view)>& take,
                             std::string& reason) {
-  std::string content;
-  HistoryRead read = Get(content, reason);
-  if (read == HistoryRead::kRead) take(content);
-  return read;
+  char* bytes = nullptr;
+  int length = 0;
+  int missing = 0;
+  reason = Reason(kippfeld_storage_read(&bytes, &length, &missing));
+  if (!reason.empty()) return HistoryRead::kFailed;
+  if (missing != 0) return HistoryRead::kMissing;
+  // In pieces, as a file is read, so that the reader's rules on pieces
+  // hold here too.
+  const std::string_view whole(bytes, static_cast<std::size_t>(length));
+  for (std::size_t at = 0; at < whole.size(); at += kPiece) {
+    if (!take(whole.substr(at, kPiece))) break;
+  }
+  std::free(bytes);
+  return HistoryRead::kRead;
 }
 
 bool StreamTakesUtf8(std::FILE*) {

@@ -1,28 +1,81 @@
-// The page around the program: it builds the console's 25 rows, hands keys,
-// clicks and taps to the running instance, scales the console to the window,
-// and offers a new game, the history view and its file buttons. The program
-// itself is the instance createKippfeld makes; a new game is a new instance.
+// The page around the program: it builds the console's rows, hands keys,
+// clicks and taps to the running instance, fits the console to the screen,
+// tells screen readers what changed, and offers a new game, the history
+// view and its file buttons. The program itself is the instance
+// createKippfeld makes; a new game is a new instance. What passes between
+// page and program (the console's size, the modifier bits, the pointer
+// actions, what a push answers) is the program's to say: kippfeld_protocol.
 (function () {
   'use strict';
-  var WIDTH = 80;
-  var HEIGHT = 25;
+
+  // The page's own words: words.js (kippfeldWords), one table per language.
+  var WORDS = kippfeldWords;
+  var words = WORDS.de;
+
+  // Every element that shows a word of the table names it by id:
+  // data-word (its text), data-word-label (its aria-label).
+  function showWords() {
+    document.querySelectorAll('[data-word]').forEach(function (element) {
+      element.textContent = words[element.getAttribute('data-word')];
+    });
+    document.querySelectorAll('[data-word-label]').forEach(function (element) {
+      element.setAttribute('aria-label', words[element.getAttribute('data-word-label')]);
+    });
+  }
+  showWords();
+
   var consoleBox = document.getElementById('console');
   var screen = document.getElementById('screen');
+  var stage = document.getElementById('stage');
   var notice = document.getElementById('notice');
+  var announcer = document.getElementById('announce');
+  var selection = document.getElementById('selection');
   var playAgain = document.getElementById('play-again');
+  var controls = document.getElementById('controls');
+
+  // Set from the first instance: see kippfeld_protocol.
+  var protocol = null;
   var rows = [];
-  for (var y = 0; y < HEIGHT; y++) {
-    var row = document.createElement('div');
-    row.className = 'row';
-    row.textContent = ' '.repeat(WIDTH);
-    screen.appendChild(row);
-    rows.push(row);
-  }
+  var rowText = [];
+  var rowAttributes = [];
+  var cursor = { x: 0, y: 0 };
 
   // What tests and the budget script look at: how often the program waited,
   // how many of its waits needed a timer.
   var waits = { count: 0, timers: 0, active: false, timed: false };
   var game = null;
+
+  // The history's storage, one for every game of this page.
+  var storage = kippfeldHistoryStorage({
+    indexedDB: window.indexedDB,
+    locks: navigator.locks,
+    localStorage: (function () {
+      try { return window.localStorage; } catch (error) { return null; }
+    })(),
+  });
+  // Asks the browser not to clear the history when it runs short of room;
+  // one that says no may still do so (the README says when).
+  var persisted = navigator.storage && navigator.storage.persist ?
+    navigator.storage.persist().catch(function () { return false; }) : Promise.resolve(false);
+
+  function buildRows() {
+    for (var y = 0; y < protocol.height; y++) {
+      var row = document.createElement('div');
+      row.className = 'row';
+      row.textContent = ' '.repeat(protocol.width);
+      screen.appendChild(row);
+      rows.push(row);
+      rowText.push(row.textContent);
+      rowAttributes.push(new Uint8Array(protocol.width).fill(7));
+    }
+  }
+
+  // --- What changed, for screen readers ---
+
+  // The rows whose text changed and whether the cursor moved, since the
+  // page last handed input over; told once the program has worked it
+  // through (it runs within the hand-over).
+  var changes = null;
 
   function showRow(y, text, attributes) {
     var parts = [];
@@ -37,6 +90,34 @@
       start = x;
     }
     rows[y].replaceChildren.apply(rows[y], parts);
+    if (changes && text !== rowText[y]) changes.rows[y] = true;
+    rowText[y] = text;
+    rowAttributes[y] = attributes.slice();
+    fitSoon();
+  }
+
+  function showCursor(x, y) {
+    cursor = { x: x, y: y };
+    if (changes) changes.cursor = true;
+    selection.textContent = selectedWords();
+  }
+
+  function selectedWords() {
+    var character = (rowText[cursor.y] || '')[cursor.x] || ' ';
+    return words.selected + ': ' + (character === ' ' ? words.blank : character) + ', ' +
+        words.row + ' ' + (cursor.y + 1) + ', ' + words.column + ' ' + (cursor.x + 1);
+  }
+
+  function announce(changed) {
+    var lines = [];
+    for (var y = 0; y < rowText.length; y++) {
+      if (!changed.rows[y]) continue;
+      var line = rowText[y].replace(/\s+/g, ' ').trim();
+      if (line) lines.push(line);
+    }
+    if (!lines.length && !changed.cursor) return;
+    lines.push(selectedWords());
+    announcer.textContent = lines.join('. ');
   }
 
   function say(text) {
@@ -49,26 +130,38 @@
     screen.removeAttribute('data-exit-code');
     playAgain.hidden = true;
     say('');
-    var page = { showRow: showRow, waits: waits, wake: null, ended: null };
+    var page = {
+      showRow: showRow, showCursor: showCursor, waits: waits, wake: null, ended: null,
+      storage: storage, jobs: [], job: null, wakeForJobs: null, release: null,
+    };
     var module = { kippfeldPage: page, pending: [], ready: false, finished: false };
     page.ended = function (exitCode) {
       module.finished = true;
       screen.setAttribute('data-exit-code', String(exitCode));
       var failure = historyFailure(module);
-      if (failure) say(failure);
+      if (failure) say(words.notRecorded + failure);
       playAgain.hidden = false;
       if (!historyView.hidden) showHistory();
     };
     module.print = function (text) { console.log(text); };
     module.printErr = function (text) { console.warn(text); };
     module.onRuntimeInitialized = function () {
+      if (!protocol) {
+        protocol = JSON.parse(module.UTF8ToString(module._kippfeld_protocol()));
+        buildRows();
+      }
       module.ready = true;
       // Input that came while the program was loading goes first, in order.
       module.pending.splice(0).forEach(function (send) { send(); });
     };
     module.onAbort = function (what) {
       module.finished = true;
-      say('The program stopped: ' + what);
+      module.aborted = true;
+      // Jobs the program will never do are answered with nothing.
+      page.jobs.splice(0).forEach(function (job) {
+        job.resolve({ bytes: new Uint8Array(0), text: '', problems: '' });
+      });
+      say(words.stopped + what);
       playAgain.hidden = false;
     };
     game = module;
@@ -77,26 +170,45 @@
   }
 
   // Runs send (which pushes input and says whether it did) now, or once the
-  // instance is ready; a program waiting for input is woken at once.
+  // instance is ready; a program waiting for input is woken at once, works
+  // the input through and what it changed is told.
   function deliver(send) {
     var module = game;
     if (!module || module.finished) return;
     var run = function () {
-      var pushed = send(module);
+      var pushed = send(module) === protocol.queued;
       var wake = module.kippfeldPage.wake;
-      if (pushed && wake) wake();
+      if (!pushed || !wake) return;
+      var changed = changes = { rows: {}, cursor: false };
+      try {
+        wake();
+      } finally {
+        changes = null;
+      }
+      announce(changed);
     };
     if (module.ready) run(); else module.pending.push(run);
   }
 
   // --- Keys ---
 
-  function modifiers(event) {
-    var state = function (name) { return event.getModifierState && event.getModifierState(name); };
-    return (event.shiftKey ? 0x01 : 0) | (event.ctrlKey ? 0x02 : 0) | (event.altKey ? 0x04 : 0) |
-        (event.metaKey ? 0x08 : 0) | (state('AltGraph') ? 0x10 : 0) |
-        (state('CapsLock') ? 0x20 : 0) | (state('NumLock') ? 0x40 : 0) |
-        (state('ScrollLock') ? 0x80 : 0) | (event.isComposing || event.keyCode === 229 ? 0x100 : 0);
+  // The modifier state, named as the protocol names its bits; turned into
+  // bits once the program has said them.
+  function modifierState(event) {
+    var state = function (name) { return !!(event.getModifierState && event.getModifierState(name)); };
+    return {
+      shift: event.shiftKey, ctrl: event.ctrlKey, alt: event.altKey, meta: event.metaKey,
+      altGraph: state('AltGraph'), capsLock: state('CapsLock'), numLock: state('NumLock'),
+      scrollLock: state('ScrollLock'), composing: event.isComposing || event.keyCode === 229,
+    };
+  }
+
+  function modifierBits(state) {
+    var bits = 0;
+    Object.keys(state).forEach(function (name) {
+      if (state[name]) bits |= protocol.modifiers[name];
+    });
+    return bits;
   }
 
   // Calls an exported function with text arguments (UTF-8 on the C stack)
@@ -118,27 +230,24 @@
     }
   }
 
-  // 2: a record was queued.
-  function sendKey(module, code, key, flags) {
-    return callWithTexts(module, 'kippfeld_key', [code, key], [flags]);
+  function sendKey(module, code, key, state) {
+    return callWithTexts(module, 'kippfeld_key', [code, key], [modifierBits(state)]);
   }
 
-  // Whether the browser keeps the key (its shortcuts, the function keys):
-  // the program's own rule once an instance is loaded, the same in short
-  // for the moment before.
-  function browserKeeps(code, key, flags) {
-    if (game && game.ready) {
-      return callWithTexts(game, 'kippfeld_browser_keeps', [code, key], [flags]) !== 0;
-    }
-    return ((flags & 0x0e) !== 0 && (flags & 0x10) === 0) || /^F\d/.test(code);
+  // Whether the browser keeps the key (its shortcuts, the function keys,
+  // Tab): the program's rule. Before an instance is loaded the browser
+  // keeps every key, and the game gets it too once it is there.
+  function browserKeeps(code, key, state) {
+    if (!game || !game.ready) return true;
+    return callWithTexts(game, 'kippfeld_browser_keeps', [code, key], [modifierBits(state)]) !== 0;
   }
 
   consoleBox.addEventListener('keydown', function (event) {
     var code = event.code || '';
     var key = event.key || '';
-    var flags = modifiers(event);
-    if (!browserKeeps(code, key, flags)) event.preventDefault();
-    deliver(function (module) { return (sendKey(module, code, key, flags) & 2) !== 0; });
+    var state = modifierState(event);
+    if (!browserKeeps(code, key, state)) event.preventDefault();
+    deliver(function (module) { return sendKey(module, code, key, state); });
   });
 
   // The on-screen keys give the key strings of the real ones. They never
@@ -148,64 +257,179 @@
     button.addEventListener('click', function () {
       var code = button.getAttribute('data-code');
       var key = button.getAttribute('data-key');
-      deliver(function (module) { return (sendKey(module, code, key, 0) & 2) !== 0; });
+      deliver(function (module) { return sendKey(module, code, key, {}); });
       consoleBox.focus();
     });
   });
 
   // --- Mouse and touch ---
 
-  var DOWN = 0, UP = 1, MOVE = 2, WHEEL = 3;
+  // Half the side of the square a finger needs (44 CSS px): a touch lands
+  // on the nearest character with text within it, so that a digit of the
+  // field takes a tap anywhere near it. The mouse points exactly.
+  var REACH = 22;
 
+  // The cell a pointer event is for: pointerType 'touch' or 'pen' on the
+  // nearest text in reach.
   function cellOf(event) {
     var box = screen.getBoundingClientRect();
-    var x = Math.floor((event.clientX - box.left) / box.width * WIDTH);
-    var y = Math.floor((event.clientY - box.top) / box.height * HEIGHT);
-    return { x: Math.min(Math.max(x, 0), WIDTH - 1), y: Math.min(Math.max(y, 0), HEIGHT - 1) };
+    var cellWidth = box.width / protocol.width;
+    var cellHeight = box.height / protocol.height;
+    var exactX = (event.clientX - box.left) / cellWidth;
+    var exactY = (event.clientY - box.top) / cellHeight;
+    var clamp = function (value, size) { return Math.min(Math.max(Math.floor(value), 0), size - 1); };
+    var cell = { x: clamp(exactX, protocol.width), y: clamp(exactY, protocol.height) };
+    if (event.pointerType !== 'touch' && event.pointerType !== 'pen') return cell;
+    if ((rowText[cell.y] || '')[cell.x] !== ' ') return cell;
+    var best = null;
+    var nearest = Infinity;
+    var top = clamp(exactY - REACH / cellHeight, protocol.height);
+    var bottom = clamp(exactY + REACH / cellHeight, protocol.height);
+    var left = clamp(exactX - REACH / cellWidth, protocol.width);
+    var right = clamp(exactX + REACH / cellWidth, protocol.width);
+    for (var y = top; y <= bottom; y++) {
+      for (var x = left; x <= right; x++) {
+        if (rowText[y][x] === ' ') continue;
+        // From the touch to the nearest point of the cell, in CSS px.
+        var dx = Math.max(x - exactX, 0, exactX - (x + 1)) * cellWidth;
+        var dy = Math.max(y - exactY, 0, exactY - (y + 1)) * cellHeight;
+        if (dx > REACH || dy > REACH) continue;
+        var distance = dx * dx + dy * dy;
+        if (distance < nearest) {
+          nearest = distance;
+          best = { x: x, y: y };
+        }
+      }
+    }
+    return best || cell;
   }
 
   function sendPointer(action, event) {
+    if (!protocol) return;
     var cell = cellOf(event);
     var button = event.button < 0 ? 0 : event.button;
     var time = event.timeStamp;
     deliver(function (module) {
-      return module._kippfeld_pointer(action, cell.x, cell.y, button, time) !== 0;
+      return module._kippfeld_pointer(protocol.pointer[action], cell.x, cell.y, button, time);
     });
   }
 
-  screen.addEventListener('pointerdown', function (event) {
+  // The whole stage takes pointers: a finger's reach goes past the edge
+  // of the part of the console in view.
+  stage.addEventListener('pointerdown', function (event) {
+    touchedLast = event.pointerType === 'touch';
     consoleBox.focus({ preventScroll: true });
-    if (screen.setPointerCapture) {
-      try { screen.setPointerCapture(event.pointerId); } catch (e) { /* not capturable */ }
+    if (stage.setPointerCapture) {
+      try { stage.setPointerCapture(event.pointerId); } catch (e) { /* not capturable */ }
     }
-    sendPointer(DOWN, event);
+    sendPointer('down', event);
   });
-  screen.addEventListener('pointerup', function (event) { sendPointer(UP, event); });
-  screen.addEventListener('pointercancel', function (event) { sendPointer(UP, event); });
-  screen.addEventListener('pointermove', function (event) { sendPointer(MOVE, event); });
-  screen.addEventListener('wheel', function (event) { sendPointer(WHEEL, event); },
+  stage.addEventListener('pointerup', function (event) { sendPointer('up', event); });
+  stage.addEventListener('pointercancel', function (event) { sendPointer('up', event); });
+  stage.addEventListener('pointermove', function (event) { sendPointer('move', event); });
+  stage.addEventListener('wheel', function (event) { sendPointer('wheel', event); },
       { passive: true });
   // No word selection on a double click, no scrolling by the middle button.
-  screen.addEventListener('mousedown', function (event) {
+  stage.addEventListener('mousedown', function (event) {
     if (event.detail > 1 || event.button === 1) event.preventDefault();
   });
-  screen.addEventListener('contextmenu', function (event) { event.preventDefault(); });
+  stage.addEventListener('contextmenu', function (event) { event.preventDefault(); });
+  // A finger held on the console selects nothing.
+  var touchedLast = false;
+  stage.addEventListener('selectstart', function (event) {
+    if (touchedLast) event.preventDefault();
+  });
 
-  // --- Scaling: the whole console fits the window and keeps its shape ---
+  // --- Fitting the console to the screen ---
+  //
+  // The whole console when it fits with text at least READABLE CSS px
+  // high, as large as the window allows. Otherwise (phones, small or low
+  // windows) only the part of the console that has text on it, with a
+  // margin, as large as fits, centred; where that part is too wide for
+  // text READABLE px high but the screen has the height, the text keeps
+  // more of its height and is narrowed (to NARROWEST of its width at
+  // most). Either way the rows grow taller than the text (up to TALLEST
+  // times its size) where the screen has the height, so that what lies on
+  // separate rows is far enough apart for a finger.
+  var READABLE = 16;
+  var NARROWEST = 0.7;
+  var LINE = 1.2;
+  var TALLEST = 2.6;
+  var MARGIN = 8;
+  var advance = 0;  // a character's width for 1 px of font size
 
-  var controls = document.getElementById('controls');
-  function fit() {
-    if (consoleBox.hidden) return;
-    screen.style.fontSize = '100px';
-    var width = screen.scrollWidth;
-    var height = screen.scrollHeight;
-    var availableWidth = document.documentElement.clientWidth - 8;
-    var availableHeight = window.innerHeight - controls.offsetHeight - 12;
-    var size = Math.max(4, Math.min(availableWidth / width, availableHeight / height) * 100);
-    screen.style.fontSize = size.toFixed(2) + 'px';
+  // The cells with text or a coloured background; null on a blank screen.
+  function usedBox() {
+    var top = -1;
+    var bottom = -1;
+    var left = protocol.width;
+    var right = -1;
+    for (var y = 0; y < rowText.length; y++) {
+      var text = rowText[y];
+      var attributes = rowAttributes[y];
+      for (var x = 0; x < text.length; x++) {
+        if (text[x] === ' ' && (attributes[x] >> 4) === 0) continue;
+        if (top < 0) top = y;
+        bottom = y;
+        left = Math.min(left, x);
+        right = Math.max(right, x);
+      }
+    }
+    if (top < 0) return null;
+    return { left: left, top: top, columns: right - left + 1, rows: bottom - top + 1 };
   }
-  window.addEventListener('resize', fit);
-  fit();
+
+  function fit() {
+    if (!protocol || consoleBox.hidden) return;
+    if (!advance) {
+      screen.style.fontSize = '100px';
+      advance = screen.scrollWidth / protocol.width / 100;
+    }
+    var width = document.documentElement.clientWidth - 2 * MARGIN;
+    var height = window.innerHeight - controls.offsetHeight - 2 * MARGIN;
+    var whole = { left: 0, top: 0, columns: protocol.width, rows: protocol.height };
+    var wide = function (box) { return width / (box.columns * advance); };
+    var high = function (box) { return height / (box.rows * LINE); };
+    var box = whole;
+    var size = Math.min(wide(whole), high(whole));
+    var narrowed = 1;
+    if (size < READABLE) {
+      // A blank screen (the game clears it before it draws) keeps the fit
+      // it has: nothing to fit to, and no jump on the way.
+      box = usedBox();
+      if (!box) return;
+      size = Math.min(wide(box), high(box));
+      var wanted = Math.min(READABLE, high(box));
+      if (size < wanted) {
+        narrowed = Math.max(NARROWEST, size / wanted);
+        size = size / narrowed;
+      }
+    }
+    size = Math.max(4, size);
+    var row = Math.max(size * LINE, Math.min(size * TALLEST, height / box.rows));
+    screen.style.fontSize = size.toFixed(2) + 'px';
+    screen.style.setProperty('--row', row.toFixed(2) + 'px');
+    var cellWidth = size * advance * narrowed;
+    consoleBox.style.width = (box.columns * cellWidth).toFixed(2) + 'px';
+    consoleBox.style.height = (box.rows * row).toFixed(2) + 'px';
+    screen.style.transform = 'translate(' + (-box.left * cellWidth).toFixed(2) + 'px,' +
+        (-box.top * row).toFixed(2) + 'px)' + (narrowed < 1 ? ' scaleX(' + narrowed.toFixed(4) + ')' : '');
+    consoleBox.setAttribute('data-narrowed', narrowed.toFixed(2));
+    consoleBox.setAttribute('data-fit', box === whole ? 'whole' : 'text');
+  }
+
+  // Once per frame at most, after the rows of a change are all in.
+  var fitPending = false;
+  function fitSoon() {
+    if (fitPending) return;
+    fitPending = true;
+    requestAnimationFrame(function () {
+      fitPending = false;
+      fit();
+    });
+  }
+  window.addEventListener('resize', fitSoon);
+  window.addEventListener('orientationchange', fitSoon);
 
   playAgain.addEventListener('click', function () {
     showView(false);
@@ -220,28 +444,37 @@
   var historyMessages = document.getElementById('history-messages');
   var addHistory = document.getElementById('add-history');
 
-  function text(module, pointer) {
-    return module.UTF8ToString(pointer);
+  function historyFailure(module) {
+    return module.ready ? module.UTF8ToString(module._kippfeld_history_failure()) : '';
   }
 
-  function historyFailure(module) {
-    return module.ready ? text(module, module._kippfeld_history_failure()) : '';
+  // The program's history jobs (web_main.cpp: PageJob), done on its own
+  // stack at its next wait. Resolves with { bytes, text, problems }.
+  var JOBS = { report: 1, content: 2, add: 3 };
+  function historyJob(kind, name, bytes) {
+    var module = game;
+    return new Promise(function (resolve) {
+      var page = module.kippfeldPage;
+      if (module.aborted) return resolve({ bytes: new Uint8Array(0), text: '', problems: '' });
+      page.jobs.push({ kind: kind, name: name, bytes: bytes, resolve: resolve });
+      if (page.wakeForJobs) page.wakeForJobs();
+    });
   }
 
   // The report `kippfeld --history` prints, and the lines it skipped.
   function showHistory(extra) {
-    var module = game;
-    if (!module || !module.ready) return;
-    historyReport.textContent = text(module, module._kippfeld_history_report());
-    historyMessages.textContent = (extra || '') +
-        text(module, module._kippfeld_history_problems());
-    showView(true);
+    return historyJob(JOBS.report).then(function (answer) {
+      historyReport.textContent = answer.text;
+      historyMessages.textContent = (extra || '') + answer.problems;
+      showView(true);
+    });
   }
 
   // The history takes the console's place; the game waits meanwhile.
   var keysBar = document.getElementById('keys');
   function showView(history) {
     historyView.hidden = !history;
+    stage.hidden = history;
     consoleBox.hidden = history;
     keysBar.hidden = history;
     if (!history) {
@@ -258,51 +491,67 @@
   });
 
   document.getElementById('save-history').addEventListener('click', function () {
-    var module = game;
-    if (!module || !module.ready) return;
-    var content = text(module, module._kippfeld_history_content());
-    var problems = text(module, module._kippfeld_history_problems());
-    if (problems) {
-      historyMessages.textContent = problems;
-      return;
-    }
-    var link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([content], { type: 'text/tab-separated-values' }));
-    link.download = 'history.tsv';
-    document.body.appendChild(link);
-    link.click();
-    link.remove();
-    setTimeout(function () { URL.revokeObjectURL(link.href); }, 0);
+    historyJob(JOBS.content).then(function (answer) {
+      if (answer.problems) {
+        historyMessages.textContent = answer.problems;
+        return;
+      }
+      var link = document.createElement('a');
+      link.href = URL.createObjectURL(new Blob([answer.bytes],
+          { type: 'text/tab-separated-values' }));
+      link.download = 'history.tsv';
+      document.body.appendChild(link);
+      link.click();
+      link.remove();
+      setTimeout(function () { URL.revokeObjectURL(link.href); }, 0);
+    });
   });
 
   // The chosen file's bytes go to the program as they are; it names the
   // lines it cannot take.
   function addRecords(name, bytes) {
-    var module = game;
-    if (!module || !module.ready) return;
-    var pointer = module._malloc(bytes.length + 1);
-    module.writeArrayToMemory(bytes, pointer);
-    var summary = text(module, callWithTexts(module, 'kippfeld_history_add', [name],
-        [pointer, bytes.length]));
-    module._free(pointer);
-    var skipped = text(module, module._kippfeld_history_problems());
-    showHistory(summary + '\n' + skipped);
+    return historyJob(JOBS.add, name, bytes).then(function (answer) {
+      return showHistory(answer.text + '\n' + answer.problems);
+    });
   }
 
   addHistory.addEventListener('change', function () {
     var file = addHistory.files && addHistory.files[0];
     if (!file) return;
     file.arrayBuffer().then(function (buffer) {
-      addRecords(file.name, new Uint8Array(buffer));
       addHistory.value = '';
+      return addRecords(file.name, new Uint8Array(buffer));
     });
   });
+
+  // --- Installed and offline ---
+
+  // Served from a web server the page is an installable app that also
+  // opens offline (manifest.webmanifest, sw.js beside it); opened from
+  // disk it registers nothing.
+  if (/^https?:$/.test(location.protocol)) {
+    var manifest = document.createElement('link');
+    manifest.rel = 'manifest';
+    manifest.href = 'manifest.webmanifest';
+    document.head.appendChild(manifest);
+    if ('serviceWorker' in navigator) {
+      window.addEventListener('load', function () {
+        navigator.serviceWorker.register('sw.js').catch(function () { /* online only */ });
+      });
+    }
+  }
 
   window.kippfeld = {
     waits: waits,
     instance: function () { return game; },
     fit: fit,
+    cellAt: function (clientX, clientY, pointerType) {
+      return cellOf({ clientX: clientX, clientY: clientY, pointerType: pointerType });
+    },
     addRecords: addRecords,
+    storage: storage,
+    persisted: persisted,
+    words: WORDS,
   };
 
   start();

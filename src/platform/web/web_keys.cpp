@@ -270,6 +270,11 @@ std::optional<InputRecord> KeyDownRecord(const BrowserKey& key) {
   return KeyRecord(true, character, scanCode, state);
 }
 
+bool MovesFocus(const BrowserKey& key) {
+  constexpr std::uint32_t kShortcut = kBrowserCtrl | kBrowserAlt | kBrowserMeta;
+  return (key.code == "Tab" || key.key == "Tab") && (key.modifiers & kShortcut) == 0;
+}
+
 bool BrowserKeepsKey(const BrowserKey& key) {
   const std::uint32_t modifiers = key.modifiers;
   if ((modifiers & kBrowserComposing) != 0) return true;
@@ -277,6 +282,7 @@ bool BrowserKeepsKey(const BrowserKey& key) {
       (modifiers & (kBrowserCtrl | kBrowserAlt | kBrowserMeta)) != 0) {
     return true;
   }
+  if (MovesFocus(key)) return true;
   const KeyPlace* place = PlaceOf(key.code);
   std::uint16_t scan = place != nullptr ? place->scanCode : 0;
   bool functionKey =

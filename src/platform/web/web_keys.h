@@ -37,10 +37,16 @@ struct BrowserKey {
 // key press that is no key of the console's (an input method at work).
 std::optional<InputRecord> KeyDownRecord(const BrowserKey& key);
 
+// True for Tab and Shift+Tab, which move the focus between the console and
+// the page's buttons: a console that kept them would hold the keyboard's
+// user in it. The game never gets them (it takes no Tab).
+bool MovesFocus(const BrowserKey& key);
+
 // True when the browser is to act on the key as usual: its shortcuts with
-// Ctrl, Alt or the system key, and the function keys. Every other key
-// (arrows, PgUp/PgDn, Home/End, Space, Enter, Esc, Tab, Backspace and the
-// characters) belongs to the game alone while the console has the focus.
+// Ctrl, Alt or the system key, the function keys, and Tab, which moves the
+// focus. Every other key (arrows, PgUp/PgDn, Home/End, Space, Enter, Esc,
+// Backspace and the characters) belongs to the game alone while the
+// console has the focus.
 bool BrowserKeepsKey(const BrowserKey& key);
 
 }  // namespace kippfeld::platform

@@ -7,59 +7,106 @@ mergeInto(LibraryManager.library, {
     Module['kippfeldPage'].showRow(y, text, HEAPU8.subarray(attributes, attributes + width));
   },
 
+  kippfeld_show_cursor: function (x, y) {
+    Module['kippfeldPage'].showCursor(x, y);
+  },
+
   kippfeld_local_time: function () {
     var now = new Date();
     return ((now.getHours() * 60 + now.getMinutes()) * 60 + now.getSeconds()) * 1000 +
         now.getMilliseconds();
   },
 
-  // Returns 1 when pushed input ended the wait, 0 when its time ran out. The
-  // only timer is the one for a wait with a limit; a wait without one lasts
-  // until the page calls wake().
+  // Returns 1 when pushed input ended the wait, 0 when its time ran out, 2
+  // when the page has a history job for the program. The only timer is the
+  // one for a wait with a limit; a wait without one lasts until the page
+  // calls wake() or wakeForJobs().
   kippfeld_wait: function (milliseconds, untilInput) {
     return Asyncify.handleSleep(function (wakeUp) {
       var page = Module['kippfeldPage'];
       var timer = 0;
-      var finish = function (byInput) {
+      var finish = function (answer) {
         if (timer) clearTimeout(timer);
         timer = 0;
         page.wake = null;
+        page.wakeForJobs = null;
         page.waits.active = false;
-        wakeUp(byInput ? 1 : 0);
+        wakeUp(answer);
       };
       page.waits.count++;
       page.waits.active = true;
       page.waits.timed = milliseconds >= 0;
-      if (untilInput) page.wake = function () { finish(true); };
+      if (untilInput) page.wake = function () { finish(1); };
+      page.wakeForJobs = function () { finish(2); };
       if (milliseconds >= 0) {
         page.waits.timers++;
-        timer = setTimeout(function () { finish(false); }, milliseconds);
+        timer = setTimeout(function () { finish(0); }, milliseconds);
       }
     });
   },
 
+  // The game has ended: the page is told. The program then only serves
+  // the page's history jobs (see kippfeld_next_job).
   kippfeld_end: function (exitCode) {
     Module['kippfeldPage'].ended(exitCode);
-    // Never woken: the program's stack stays where it ended.
-    Asyncify.handleSleep(function () {});
+  },
+
+  // The page's history jobs (the History view, Save, an import) run on the
+  // program's own stack between its waits, where the storage may suspend
+  // it. Returns the kind of the next job, 0 for none, with its name and
+  // bytes malloc'ed for the program to free.
+  kippfeld_next_job__deps: ['$kippfeldBytes', '$kippfeldNewText'],
+  kippfeld_next_job: function (nameOut, bytesOut, lengthOut) {
+    var page = Module['kippfeldPage'];
+    var job = page.jobs.shift();
+    if (!job) return 0;
+    page.job = job;
+    var name = kippfeldNewText(job.name || '');
+    var bytes = kippfeldBytes(job.bytes || new Uint8Array(0));
+    HEAP32[nameOut >> 2] = name;
+    HEAP32[bytesOut >> 2] = bytes;
+    HEAP32[lengthOut >> 2] = bytes && job.bytes ? job.bytes.length : 0;
+    return job.kind;
+  },
+
+  // What the job gave: text (length bytes) and the lines it names as
+  // problems.
+  kippfeld_job_done: function (text, length, problems) {
+    var page = Module['kippfeldPage'];
+    var job = page.job;
+    page.job = null;
+    if (!job) return;
+    var bytes = HEAPU8.slice(text, text + length);
+    job.resolve({ bytes: bytes, text: new TextDecoder().decode(bytes),
+      problems: UTF8ToString(problems) });
   },
 });
 
-// The history's storage entry. Text in both directions is UTF-8 in the
-// program's memory; what the program gets is malloc'ed and its to free.
+// The history's storage (history_storage.js, through page.storage). Text
+// in both directions is bytes in the program's memory; what the program
+// gets is malloc'ed and its to free. Each function that may wait suspends
+// the program (Asyncify) until the browser answers, and returns null when
+// all went well, else the reason (malloc'ed).
 mergeInto(LibraryManager.library, {
+  // A copy of text (UTF-8, ended by a zero) in malloc'ed memory; null when
+  // there is no memory left for it.
   $kippfeldNewText__deps: ['malloc'],
   $kippfeldNewText: function (text) {
     var size = lengthBytesUTF8(text) + 1;
     var pointer = _malloc(size);
-    stringToUTF8(text, pointer, size);
+    if (pointer) stringToUTF8(text, pointer, size);
     return pointer;
   },
 
-  $kippfeldOwnedText__deps: ['$kippfeldNewText'],
-  $kippfeldOwnedText: function (text, pointerOut, lengthOut) {
-    HEAP32[pointerOut >> 2] = kippfeldNewText(text);
-    HEAP32[lengthOut >> 2] = lengthBytesUTF8(text);
+  // A copy of the bytes, with a zero after them; null without memory. The
+  // malloc may grow the memory, which replaces HEAPU8: it is read after.
+  $kippfeldBytes__deps: ['malloc'],
+  $kippfeldBytes: function (bytes) {
+    var pointer = _malloc(bytes.length + 1);
+    if (!pointer) return 0;
+    HEAPU8.set(bytes, pointer);
+    HEAPU8[pointer + bytes.length] = 0;
+    return pointer;
   },
 
   $kippfeldReason: function (error) {
@@ -67,31 +114,77 @@ mergeInto(LibraryManager.library, {
     return 'the browser refused its storage (' + (error && error.name || String(error)) + ')';
   },
 
-  // 0 read, 1 none yet, 2 refused (the reason in text).
-  kippfeld_storage_get__deps: ['$kippfeldOwnedText', '$kippfeldReason'],
-  kippfeld_storage_get: function (key, textOut, lengthOut) {
-    try {
-      var text = window.localStorage.getItem(UTF8ToString(key));
-      if (text === null) return 1;
-      kippfeldOwnedText(text, textOut, lengthOut);
-      return 0;
-    } catch (error) {
-      kippfeldOwnedText(kippfeldReason(error), textOut, lengthOut);
-      return 2;
-    }
+  // Suspends until the promise start makes settles; give(value) then
+  // writes the answer and says null, or why it could not.
+  $kippfeldStorageCall__deps: ['$kippfeldNewText', '$kippfeldReason'],
+  $kippfeldStorageCall: function (start, give) {
+    return Asyncify.handleSleep(function (wakeUp) {
+      var answer = function (reason) {
+        if (reason === null) return wakeUp(0);
+        // Without memory even for the reason: -1, which the program names.
+        wakeUp(kippfeldNewText(reason) || -1);
+      };
+      var promise;
+      try {
+        promise = Promise.resolve(start(Module['kippfeldPage'].storage));
+      } catch (error) {
+        promise = Promise.reject(error);
+      }
+      promise.then(function (value) {
+        answer(give ? give(value) : null);
+      }, function (error) {
+        answer(kippfeldReason(error));
+      });
+    });
   },
 
-  // Null when kept, else why not (malloc'ed).
-  kippfeld_storage_append__deps: ['$kippfeldNewText', '$kippfeldReason'],
-  kippfeld_storage_append: function (key, text, length) {
-    try {
-      var name = UTF8ToString(key);
-      var before = window.localStorage.getItem(name) || '';
-      window.localStorage.setItem(name, before + UTF8ToString(text, length));
-      return 0;
-    } catch (error) {
-      return kippfeldNewText(kippfeldReason(error));
-    }
+  // *locked: 1 when the lock is held until kippfeld_storage_unlock.
+  kippfeld_storage_lock__deps: ['$kippfeldStorageCall'],
+  kippfeld_storage_lock: function (locked) {
+    return kippfeldStorageCall(function (storage) { return storage.lock(); }, function (release) {
+      Module['kippfeldPage'].release = release;
+      HEAP32[locked >> 2] = release ? 1 : 0;
+      return null;
+    });
+  },
+
+  kippfeld_storage_unlock: function () {
+    var page = Module['kippfeldPage'];
+    var release = page.release;
+    page.release = null;
+    if (release) release();
+  },
+
+  kippfeld_storage_end__deps: ['$kippfeldStorageCall'],
+  kippfeld_storage_end: function (size, last) {
+    return kippfeldStorageCall(function (storage) { return storage.end(); }, function (end) {
+      HEAPF64[size >> 3] = end.size;
+      HEAP32[last >> 2] = end.last;
+      return null;
+    });
+  },
+
+  // Null once the bytes are on disk.
+  kippfeld_storage_append__deps: ['$kippfeldStorageCall'],
+  kippfeld_storage_append: function (bytes, length) {
+    return kippfeldStorageCall(function (storage) {
+      return storage.append(HEAPU8.slice(bytes, bytes + length));
+    });
+  },
+
+  // *text: the history's bytes (malloc'ed), *length their number; *missing
+  // 1 when nothing was ever kept.
+  kippfeld_storage_read__deps: ['$kippfeldStorageCall', '$kippfeldBytes'],
+  kippfeld_storage_read: function (text, length, missing) {
+    return kippfeldStorageCall(function (storage) { return storage.read(); }, function (bytes) {
+      HEAP32[missing >> 2] = bytes === null ? 1 : 0;
+      if (bytes === null) return null;
+      var pointer = kippfeldBytes(bytes);
+      if (!pointer) return 'the page has no memory left for the history';
+      HEAP32[text >> 2] = pointer;
+      HEAP32[length >> 2] = bytes.length;
+      return null;
+    });
   },
 
   // 2025-03-14T09:26:53+01:00, in the browser's time zone.

@@ -35,6 +35,11 @@ void WebPlatform::Present() {
     shown_.Write(0, y, &buffer_.At(0, y), kWidth);
   }
   shownValid_ = true;
+  if (cursorX_ != shownCursorX_ || cursorY_ != shownCursorY_) {
+    host_.ShowCursor(cursorX_, cursorY_);
+    shownCursorX_ = cursorX_;
+    shownCursorY_ = cursorY_;
+  }
 }
 
 bool WebPlatform::GetBufferInfo(BufferInfo& info) {

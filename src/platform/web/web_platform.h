@@ -21,6 +21,9 @@ class WebHost {
   virtual ~WebHost() = default;
   // Shows row y (0-based) of the buffer: its characters and attributes.
   virtual void ShowRow(int y, const Cell* cells, int width) = 0;
+  // Where the text cursor now is. The page never draws it, but the game
+  // puts it on the selected cell, which the page tells screen readers.
+  virtual void ShowCursor(int x, int y) = 0;
   virtual TimeOfDay LocalTime() = 0;
   // Hands the thread to the browser for up to milliseconds (kNoLimit: no
   // limit). With untilInput the page ends the wait as soon as it has pushed
@@ -44,7 +47,8 @@ class WebPlatform : public Platform {
   // Appends a record to the input queue; false when the queue is full.
   bool Push(const InputRecord& record);
   std::size_t Queued() const { return input_.size(); }
-  // Shows every row that differs from what the page shows now.
+  // Shows every row that differs from what the page shows now, then the
+  // cursor if it moved.
   void Present();
   const CellBuffer& Buffer() const { return buffer_; }
 
@@ -86,6 +90,8 @@ class WebPlatform : public Platform {
   CellBuffer buffer_;
   CellBuffer shown_;
   bool shownValid_ = false;
+  int shownCursorX_ = -1;
+  int shownCursorY_ = -1;
   int cursorX_ = 0;
   int cursorY_ = 0;
   CursorShape shape_{25, true};

@@ -31,6 +31,7 @@ std::string Char(int c) {
 class NoHost : public WebHost {
  public:
   void ShowRow(int, const Cell*, int) override {}
+  void ShowCursor(int, int) override {}
   TimeOfDay LocalTime() override { return {}; }
   bool Wait(std::int64_t, bool) override { return false; }
   [[noreturn]] void End(int) override { throw 0; }
@@ -171,6 +172,15 @@ TEST(WebKeyRecord, CarriesTheControlKeyStateOfTheConsole) {
   EXPECT_EQ(KeyDownRecord({"KeyP", "p", 0})->virtualScanCode, 25);
 }
 
+TEST(WebMovesFocus, TabAndShiftTabOnly) {
+  EXPECT_TRUE(MovesFocus({"Tab", "Tab", 0}));
+  EXPECT_TRUE(MovesFocus({"Tab", "Tab", kShift | kBrowserCapsLock}));
+  EXPECT_FALSE(MovesFocus({"Tab", "Tab", kCtrl}));
+  EXPECT_FALSE(MovesFocus({"Tab", "Tab", kAlt}));
+  EXPECT_FALSE(MovesFocus({"Enter", "Enter", 0}));
+  EXPECT_FALSE(MovesFocus({"KeyT", "t", 0}));
+}
+
 TEST(WebBrowserKeepsKey, ShortcutsAndFunctionKeysStayTheBrowsers) {
   struct Case {
     std::string_view code;
@@ -186,9 +196,12 @@ TEST(WebBrowserKeepsKey, ShortcutsAndFunctionKeysStayTheBrowsers) {
       {"KeyL", "l", kCtrl, true},
       {"ArrowLeft", "ArrowLeft", kAlt, true},
       {"Tab", "Tab", kCtrl, true},
+      // Tab moves the focus out of the console and Shift+Tab back.
+      {"Tab", "Tab", 0, true},
+      {"Tab", "Tab", kShift, true},
       {"KeyT", "t", kBrowserMeta, true},
       {"KeyA", "Process", kBrowserComposing, true},
-      // What the browser would scroll, move the focus or go back by is the game's.
+      // What the browser would scroll or go back by is the game's.
       {"ArrowUp", "ArrowUp", 0, false},
       {"ArrowDown", "ArrowDown", 0, false},
       {"PageUp", "PageUp", 0, false},
@@ -199,7 +212,6 @@ TEST(WebBrowserKeepsKey, ShortcutsAndFunctionKeysStayTheBrowsers) {
       {"Space", " ", kShift, false},
       {"Enter", "Enter", 0, false},
       {"Escape", "Escape", 0, false},
-      {"Tab", "Tab", 0, false},
       {"Backspace", "Backspace", 0, false},
       {"KeyP", "P", kShift, false},
       // AltGr types characters; it is no shortcut even where Ctrl and Alt come with it.

@@ -10,6 +10,7 @@
 #include <deque>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/startup.h"
@@ -45,6 +46,7 @@ class ScriptedPage : public WebHost {
     for (int x = 0; x < width; ++x) text += static_cast<char>(cells[x].character);
     rows[y] = text;
   }
+  void ShowCursor(int x, int y) override { cursors.push_back({x, y}); }
   TimeOfDay LocalTime() override {
     std::uint64_t ms = 9 * 3'600'000 + now;
     return {static_cast<int>(ms / 3'600'000), static_cast<int>(ms / 60'000 % 60),
@@ -96,6 +98,7 @@ class ScriptedPage : public WebHost {
   std::deque<Input> script;
   std::vector<WaitCall> waits;
   std::vector<int> shownRows;
+  std::vector<std::pair<int, int>> cursors;
   std::string rows[WebPlatform::kHeight];
   MouseRecords mouse;
 };
@@ -135,6 +138,21 @@ TEST_F(WebPlatformTest, OnlyRowsThatChangedReachThePage) {
   platform.WriteCells(10, 4, cells, 3);
   platform.Present();
   EXPECT_TRUE(page.shownRows.empty());
+}
+
+TEST_F(WebPlatformTest, TheCursorReachesThePageWhenItMoved) {
+  platform.Present();
+  EXPECT_EQ(page.cursors, (std::vector<std::pair<int, int>>{{0, 0}}));
+  platform.SetCursorPosition(8, 5);
+  platform.SetCursorPosition(18, 5);
+  platform.Present();
+  platform.Present();
+  // Back where it was shown: nothing to tell; outside the screen: refused.
+  platform.SetCursorPosition(3, 3);
+  platform.SetCursorPosition(18, 5);
+  platform.SetCursorPosition(80, 5);
+  platform.Present();
+  EXPECT_EQ(page.cursors, (std::vector<std::pair<int, int>>{{0, 0}, {18, 5}}));
 }
 
 TEST_F(WebPlatformTest, ThePageIsUpToDateBeforeEveryWait) {
