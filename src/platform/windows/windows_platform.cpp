@@ -340,7 +340,17 @@ void WindowsPlatform::ExitProcess(int exitCode) {
     (*action)();
   }
   std::fflush(nullptr);
+  // The console a player opened by hand is theirs again, title and all.
+  if (titleNamed_) SetConsoleTitleW(earlierTitle_.c_str());
   ::ExitProcess(static_cast<UINT>(exitCode));
+}
+
+void WindowsPlatform::NameConsoleWindow() {
+  // A title is at most 64 KiB; a longer one than this buffer comes back cut.
+  std::vector<wchar_t> title(1024, L'\0');
+  const DWORD length = GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size()));
+  earlierTitle_.assign(title.data(), std::min<std::size_t>(length, title.size() - 1));
+  titleNamed_ = SetConsoleTitleW(L"kippfeld") != 0;
 }
 
 void AtProcessEnd(void (*action)()) {
@@ -359,6 +369,7 @@ std::unique_ptr<Platform> OpenConsolePlatform(int, const char* const*) {
                stderr);
     return nullptr;
   }
+  platform->NameConsoleWindow();
   return platform;
 }
 
