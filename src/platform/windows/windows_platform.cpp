@@ -340,8 +340,7 @@ void WindowsPlatform::ExitProcess(int exitCode) {
     (*action)();
   }
   std::fflush(nullptr);
-  // The console a player opened by hand is theirs again, title and all.
-  if (titleNamed_) SetConsoleTitleW(earlierTitle_.c_str());
+  RestoreConsoleWindowName();
   ::ExitProcess(static_cast<UINT>(exitCode));
 }
 
@@ -351,6 +350,13 @@ void WindowsPlatform::NameConsoleWindow() {
   const DWORD length = GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size()));
   earlierTitle_.assign(title.data(), std::min<std::size_t>(length, title.size() - 1));
   titleNamed_ = SetConsoleTitleW(L"kippfeld") != 0;
+}
+
+// The console a player opened by hand is theirs again, title and all.
+void WindowsPlatform::RestoreConsoleWindowName() {
+  if (!titleNamed_) return;
+  SetConsoleTitleW(earlierTitle_.c_str());
+  titleNamed_ = false;
 }
 
 void AtProcessEnd(void (*action)()) {

@@ -60,8 +60,10 @@ class WindowsPlatform : public Platform {
   [[noreturn]] void ExitProcess(int exitCode) override;
 
   // Calls the console window kippfeld rather than by the path the program
-  // was started from, until ExitProcess gives it its earlier title back.
+  // was started from, until RestoreConsoleWindowName (which ExitProcess
+  // calls) gives it its earlier title back.
   void NameConsoleWindow();
+  void RestoreConsoleWindowName();
 
   // The handles now in use, for tests.
   const StandardHandles& Standard() const { return standard_; }
