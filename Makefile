@@ -14,7 +14,7 @@ WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURD
 
 .PHONY: play test build package bootstrap sanitize fuzz bench memcheck clean windows test-windows
 .PHONY: test-arm64 package-check install format-check format
-.PHONY: web web-play test-web bench-web
+.PHONY: web web-play test-web bench-web release release-check
 
 play: bootstrap
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
@@ -42,14 +42,20 @@ install: build
 # the same commit, whatever the folder. The libraries it needs are found by
 # dpkg-shlibdeps. -ffile-prefix-map keeps the build folder's name out of the
 # debugging data that the build ID is taken over before stripping.
+# PACKAGE_ARCH=arm64 cross-builds the arm64 package instead: the flags
+# dpkg-buildflags gives for arm64, its dependencies found among the arm64
+# multiarch libraries, kippfeld_<version>_arm64.deb.
 PACKAGE_BUILD ?= build-package
+PACKAGE_ARCH ?=
 PACKAGE_EPOCH = $(or $(SOURCE_DATE_EPOCH),$(shell git log -1 --format=%ct 2>/dev/null || stat -c %Y CHANGELOG.md))
+PACKAGE_TOOLCHAIN = $(if $(filter arm64,$(PACKAGE_ARCH)),-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake)
 package:
-	@scripts/bootstrap package
+	@scripts/bootstrap package $(PACKAGE_ARCH)
 	@set -e; export DEB_BUILD_MAINT_OPTIONS=hardening=+all SOURCE_DATE_EPOCH=$(PACKAGE_EPOCH); \
+	$(if $(PACKAGE_ARCH),export DEB_HOST_ARCH=$(PACKAGE_ARCH);) \
 	flags() { dpkg-buildflags --get $$1; }; \
 	set -x; \
-	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=None -DKIPPFELD_TESTS=OFF \
+	cmake -S . -B $(PACKAGE_BUILD) $(PACKAGE_TOOLCHAIN) -DCMAKE_BUILD_TYPE=None -DKIPPFELD_TESTS=OFF \
 	  -DCMAKE_CXX_FLAGS="$$(flags CPPFLAGS) $$(flags CXXFLAGS) -ffile-prefix-map=$(abspath $(PACKAGE_BUILD))=build" \
 	  -DCMAKE_EXE_LINKER_FLAGS="$$(flags LDFLAGS)" $(CMAKE_FLAGS) >/dev/null; \
 	cmake --build $(PACKAGE_BUILD) -j $(JOBS); \
@@ -198,6 +204,24 @@ bench-web: web
 	node bench/web_budget.js $(WEB_BUILD)/kippfeld.html
 # --- end of the browser page ---
 
+# --- Releases ---
+# Every download of this commit in dist/: the amd64 and arm64 Debian
+# packages, the Windows zip and installer, the web app as a zip, the source
+# archive, RELEASE-NOTES.md and SHA256SUMS, built in build-release/ and the
+# same bytes each time (scripts/release says how).
+RELEASE_BUILD ?= build-release
+DIST ?= dist
+release:
+	@scripts/bootstrap release
+	scripts/release $(DIST) $(RELEASE_BUILD)
+
+# Each download of dist/ tried where it runs, then a second release in
+# build-release-again/ compared byte for byte (scripts/release_check).
+release-check:
+	@scripts/bootstrap release-check
+	scripts/release_check $(DIST) $(RELEASE_BUILD)-again
+# --- end of releases ---
+
 bootstrap:
 	@scripts/bootstrap
 
@@ -206,3 +230,4 @@ clean:
 	rm -rf $(ARM64_BUILD)
 	rm -rf $(PACKAGE_BUILD) $(PACKAGE_BUILD)-again
 	rm -rf $(WEB_BUILD)
+	rm -rf $(RELEASE_BUILD) $(RELEASE_BUILD)-again $(DIST)

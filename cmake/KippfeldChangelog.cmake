@@ -108,10 +108,19 @@ function(kippfeld_debian_changelog changelog package maintainer output)
   set(text "")
   list(LENGTH release_versions count)
   math(EXPR last "${count} - 1")
+  set(later "")
   foreach(i RANGE ${last})
     list(GET release_versions ${i} version)
     list(GET release_dates ${i} date)
     list(GET release_times ${i} time)
+    # Each entry older than the one above it, as Debian's changelog must be:
+    # a second release of one day needs the time of day after its date.
+    if(NOT later STREQUAL "" AND NOT "${date} ${time}" STRLESS "${later}")
+      message(FATAL_ERROR "${changelog}: ${version} (${date} ${time}) is not older than the "
+                          "release above it (${later}): give each release of one day its time, "
+                          "'## VERSION (YYYY-MM-DD HH:MM)' in UTC")
+    endif()
+    set(later "${date} ${time}")
     string(APPEND text "${package} (${version}) unstable; urgency=medium\n\n")
     foreach(item IN LISTS release_items_${i})
       kippfeld_wrap("${item}" 78 "  * " "    " lines)

@@ -13,6 +13,9 @@ set(CMAKE_CXX_COMPILER ${KIPPFELD_MINGW_CXX})
 # GoogleTest's own project enables C as well.
 find_program(KIPPFELD_MINGW_CC NAMES ${mingw_triple}-gcc-posix ${mingw_triple}-gcc REQUIRED)
 set(CMAKE_C_COMPILER ${KIPPFELD_MINGW_CC})
+# The program's icon and version resource.
+find_program(KIPPFELD_MINGW_WINDRES NAMES ${mingw_triple}-windres REQUIRED)
+set(CMAKE_RC_COMPILER ${KIPPFELD_MINGW_WINDRES})
 
 set(CMAKE_FIND_ROOT_PATH /usr/${mingw_triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -55,6 +55,7 @@ void TellGameReport() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::KeepOwnConsoleOpen();
   // Everything but playing is answered here, before the terminal is opened.
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const app::CommandLine commandLine = app::ParseCommandLine(arguments);

@@ -18,4 +18,10 @@ std::unique_ptr<Platform> OpenConsolePlatform(int argc, const char* const* argv)
 // to standard error is seen after the game rather than inside its screen.
 void AtProcessEnd(void (*action)());
 
+// Called first thing: where the program was given a console window of its
+// own (Windows, started by a double click or a shortcut), what it prints
+// before it returns stays until a key is pressed instead of vanishing with
+// the window. Elsewhere it does nothing.
+void KeepOwnConsoleOpen();
+
 }  // namespace kippfeld::platform

@@ -40,6 +40,9 @@ std::string CommandLineOf(int argc, const char* const* argv) {
   return line;
 }
 
+// A terminal outlives the program: nothing vanishes when it ends.
+void KeepOwnConsoleOpen() {}
+
 std::unique_ptr<Platform> OpenConsolePlatform(int argc, const char* const* argv) {
   int fd = OpenTerminal();
   if (fd < 0) {

@@ -340,7 +340,23 @@ void WindowsPlatform::ExitProcess(int exitCode) {
     (*action)();
   }
   std::fflush(nullptr);
+  RestoreConsoleWindowName();
   ::ExitProcess(static_cast<UINT>(exitCode));
+}
+
+void WindowsPlatform::NameConsoleWindow() {
+  // A title is at most 64 KiB; a longer one than this buffer comes back cut.
+  std::vector<wchar_t> title(1024, L'\0');
+  const DWORD length = GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size()));
+  earlierTitle_.assign(title.data(), std::min<std::size_t>(length, title.size() - 1));
+  titleNamed_ = SetConsoleTitleW(L"kippfeld") != 0;
+}
+
+// The console a player opened by hand is theirs again, title and all.
+void WindowsPlatform::RestoreConsoleWindowName() {
+  if (!titleNamed_) return;
+  SetConsoleTitleW(earlierTitle_.c_str());
+  titleNamed_ = false;
 }
 
 void AtProcessEnd(void (*action)()) {
@@ -359,6 +375,7 @@ std::unique_ptr<Platform> OpenConsolePlatform(int, const char* const*) {
                stderr);
     return nullptr;
   }
+  platform->NameConsoleWindow();
   return platform;
 }
 

@@ -59,6 +59,12 @@ class WindowsPlatform : public Platform {
   void SetFloatingPointMode() override;
   [[noreturn]] void ExitProcess(int exitCode) override;
 
+  // Calls the console window kippfeld rather than by the path the program
+  // was started from, until RestoreConsoleWindowName (which ExitProcess
+  // calls) gives it its earlier title back.
+  void NameConsoleWindow();
+  void RestoreConsoleWindowName();
+
   // The handles now in use, for tests.
   const StandardHandles& Standard() const { return standard_; }
   void* ConsoleOutput() const { return consoleOutput_; }
@@ -70,6 +76,8 @@ class WindowsPlatform : public Platform {
   StandardHandles standard_;
   void* consoleOutput_;
   void* consoleInput_ = nullptr;  // "CONIN$", null while not open
+  std::wstring earlierTitle_;
+  bool titleNamed_ = false;
 };
 
 }  // namespace kippfeld::platform

@@ -143,6 +143,24 @@ class WindowsConsoleTest : public ::testing::Test {
   int height_ = 0;
 };
 
+std::wstring ConsoleTitle() {
+  std::vector<wchar_t> title(1024, L'\0');
+  DWORD length = GetConsoleTitleW(title.data(), static_cast<DWORD>(title.size()));
+  return std::wstring(title.data(), length);
+}
+
+TEST_F(WindowsConsoleTest, TheWindowIsCalledKippfeldUntilItsTitleIsGivenBack) {
+  ASSERT_TRUE(SetConsoleTitleW(L"C:\\Games\\kippfeld.exe"));
+  platform_->NameConsoleWindow();
+  EXPECT_EQ(ConsoleTitle(), L"kippfeld");
+  platform_->RestoreConsoleWindowName();
+  EXPECT_EQ(ConsoleTitle(), L"C:\\Games\\kippfeld.exe");
+  // Given back once: a second call leaves a title set since alone.
+  ASSERT_TRUE(SetConsoleTitleW(L"cmd"));
+  platform_->RestoreConsoleWindowName();
+  EXPECT_EQ(ConsoleTitle(), L"cmd");
+}
+
 TEST_F(WindowsConsoleTest, BufferInfoIsTheConsolesOwn) {
   SetConsoleCursorPosition(console_.output, {3, 4});
   BufferInfo info;
