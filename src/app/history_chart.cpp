@@ -1,8 +1,9 @@
 #include "app/history_chart.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string_view>
+
+#include "words/words.h"
 
 namespace kippfeld::app {
 
@@ -50,19 +51,22 @@ std::string BarCell(int eighths, int row, bool utf8) {
 std::string GroupNote(const HistoryFigures& figures) {
   if (figures.groupSize == 1) return {};
   const ChartGroup& last = figures.groups.back();
+  std::string size = std::to_string(figures.groupSize);
+  // TRANSLATORS: {1} complete tests make one bar; the last bar has only {2}.
   std::string note =
-      "  (each bar the mean of " + std::to_string(figures.groupSize) + " complete tests";
-  if (last.count != figures.groupSize) note += ", the last of " + std::to_string(last.count);
-  return note + ")\n";
+      last.count != figures.groupSize
+          ? words::Fill(_("(each bar the mean of {1} complete tests, the last of {2})"),
+                        {size, std::to_string(last.count)})
+          : words::Fill(_("(each bar the mean of {1} complete tests)"), {size});
+  return "  " + note + "\n";
 }
 
 }  // namespace
 
 std::string ClockText(long long tenths) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%lld:%02lld.%lld", tenths / 600, tenths % 600 / 10,
-                tenths % 10);
-  return text;
+  long long seconds = tenths % 600 / 10;
+  return std::to_string(tenths / 600) + (seconds < 10 ? ":0" : ":") + std::to_string(seconds) +
+         std::string(words::DecimalSeparator()) + std::to_string(tenths % 10);
 }
 
 std::string TestNumber(long long number) {
@@ -96,8 +100,8 @@ std::vector<AxisLabel> PlaceAxisLabels(const std::vector<long long>& numbers, st
 }
 
 std::string ChartText(HistoryFigures& figures, bool utf8) {
-  std::string out = "Total time of the complete tests, oldest on the left\n";
-  if (figures.groups.empty()) return out + "  (no complete test yet)\n";
+  std::string out = std::string(_("Total time of the complete tests, oldest on the left")) + "\n";
+  if (figures.groups.empty()) return out + "  " + _("(no complete test yet)") + "\n";
   // Wide enough for the longest complete test, which no bar's mean exceeds.
   const std::size_t labelWidth = std::max(kLabelWidth, ClockText(figures.longestTenths).size());
   const std::size_t barsStart = 2 + labelWidth + 2;

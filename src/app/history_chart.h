@@ -15,7 +15,8 @@ namespace kippfeld::app {
 // where some terminals wrap.
 inline constexpr std::size_t kReportWidth = 79;
 
-// Minutes, seconds and tenths: 4:05.3.
+// Minutes, seconds and tenths, as the words' language writes them: 4:05.3,
+// 4:05,3.
 std::string ClockText(long long tenths);
 
 // A test's number as the report names it: #27.

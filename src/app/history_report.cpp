@@ -14,6 +14,7 @@
 #include "app/history_chart.h"
 #include "game/catalogue.h"
 #include "game/solver.h"
+#include "words/words.h"
 
 namespace kippfeld::app {
 
@@ -37,9 +38,12 @@ void TrimRight(std::string& line) {
 // would run past the width, the gaps between columns close to one blank.
 std::string TableText(const std::vector<TableColumn>& columns, const std::vector<TableRow>& rows) {
   std::vector<std::size_t> widths;
-  for (const TableColumn& column : columns) widths.push_back(column.title.size());
+  // Widths in columns: a translation's letters may take more than a byte.
+  for (const TableColumn& column : columns) widths.push_back(words::Columns(column.title));
   for (const TableRow& row : rows) {
-    for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], row[i].size());
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      widths[i] = std::max(widths[i], words::Columns(row[i]));
+    }
   }
   std::size_t total = 0;
   for (std::size_t i = 0; i < columns.size(); ++i) total += columns[i].gap + widths[i];
@@ -48,7 +52,7 @@ std::string TableText(const std::vector<TableColumn>& columns, const std::vector
     std::string text;
     for (std::size_t i = 0; i < columns.size(); ++i) {
       text.append(narrow ? std::min<std::size_t>(columns[i].gap, 1) : columns[i].gap, ' ');
-      std::string padding(widths[i] - cells[i].size(), ' ');
+      std::string padding(widths[i] - words::Columns(cells[i]), ' ');
       text += columns[i].right ? padding + cells[i] : cells[i] + padding;
     }
     TrimRight(text);
@@ -61,6 +65,11 @@ std::string TableText(const std::vector<TableColumn>& columns, const std::vector
   return text;
 }
 
+// The text on the stream as its style takes it.
+void Put(const std::string& text, const ReportStyle& style, std::FILE* stream) {
+  std::fputs(words::ForOutput(text, style.utf8).c_str(), stream);
+}
+
 // 2025-03-14T09:26:53+01:00 as 2025-03-14 09:26: the local time the player
 // saw on the clock; the offset only tells the zone it was in.
 std::string StartedText(const std::string& started) {
@@ -69,19 +78,25 @@ std::string StartedText(const std::string& started) {
 
 // Seconds with their tenth, always: 12.2 s, 30.0 s.
 std::string SecondsText(long long tenths) {
-  return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s";
+  // TRANSLATORS: {1} is a number of seconds, 12.2.
+  return words::Fill(_("{1} s"), {words::TenthsText(tenths)});
 }
 
 std::string TestsText(const HistoryFigures& figures, int optimum) {
-  std::string out = "Tests";
+  std::string out;
   long long earlier = figures.tests - static_cast<long long>(figures.recent.size());
   if (earlier > 0) {
-    out += ": the last " + std::to_string(figures.recent.size()) + " of " +
-           std::to_string(figures.tests) + " (" + std::to_string(earlier) +
-           " earlier ones are not listed)";
+    // TRANSLATORS: {1} tests are listed of {2}; {3} earlier ones are not.
+    out = words::Fill(_("Tests: the last {1} of {2} ({3} earlier ones are not listed)"),
+                      {std::to_string(figures.recent.size()), std::to_string(figures.tests),
+                       std::to_string(earlier)});
+  } else {
+    out = _("Tests");
   }
-  out += "\nExtra: the moves of a complete test above the fewest possible, " +
-         std::to_string(optimum) + "\n";
+  out += "\n" +
+         words::Fill(_("Extra: the moves of a complete test above the fewest possible, {1}"),
+                     {std::to_string(optimum)}) +
+         "\n";
   std::vector<TableRow> rows;
   for (const ListedTest& test : figures.recent) {
     const TestRecord& r = test.record;
@@ -92,11 +107,12 @@ std::string TestsText(const HistoryFigures& figures, int optimum) {
                     complete ? std::to_string(r.moves - optimum) : ""});
   }
   return out + TableText({{"#", true, 3},
-                          {"Started", false},
-                          {"Tasks", true},
-                          {"Time", true},
-                          {"Moves", true},
-                          {"Extra", true}},
+                          // TRANSLATORS: the titles of the list of tests' columns.
+                          {_("Started"), false},
+                          {_("Tasks"), true},
+                          {_("Time"), true},
+                          {_("Moves"), true},
+                          {_("Extra"), true}},
                          rows);
 }
 
@@ -115,39 +131,57 @@ std::string BestsText(const HistoryFigures& figures, const TaskCatalogue& catalo
       rows.push_back({name, "-", "-", "-", "-", optimum});
     }
   }
-  return "Best time and fewest moves per task, and the fewest possible (Optimum)\n" +
-         TableText({{"Task", false},
-                    {"Time", true},
-                    {"on", false, 1},
-                    {"Moves", true},
-                    {"on", false, 1},
-                    {"Optimum", true}},
+  return std::string(_("Best time and fewest moves per task, and the fewest possible (Optimum)")) +
+         "\n" +
+         TableText({{_("Task"), false},
+                    {_("Time"), true},
+                    // TRANSLATORS: the title of the column of days a best was set on.
+                    {_("on"), false, 1},
+                    {_("Moves"), true},
+                    {_("on"), false, 1},
+                    {_("Optimum"), true}},
                    rows);
 }
 
 std::string BestTestText(const HistoryFigures& figures) {
   const BestTest& best = figures.bestTest;
-  if (best.number == 0) return "Best complete test: none yet (all twelve tasks in one test)\n";
-  return "Best complete test: " + TestNumber(best.number) + " on " + StartedText(best.started) +
-         ", " + ClockText(best.tenths) + " with " + std::to_string(best.moves) + " moves\n";
+  if (best.number == 0) {
+    return std::string(_("Best complete test: none yet (all twelve tasks in one test)")) + "\n";
+  }
+  // TRANSLATORS: {1} is the test's number (#27), {2} its date and time, {3}
+  // its total time, {4} its moves.
+  return words::Fill(_("Best complete test: {1} on {2}, {3} with {4} moves"),
+                     {TestNumber(best.number), StartedText(best.started), ClockText(best.tenths),
+                      std::to_string(best.moves)}) +
+         "\n";
 }
 
 std::string AveragesText(const HistoryFigures& figures) {
-  std::string out = "Averages of the latest complete tests, each without its best and worst time\n";
+  std::string out =
+      std::string(
+          _("Averages of the latest complete tests, each without its best and worst time")) +
+      "\n";
   std::size_t fewest = figures.averages.front().size;
   if (figures.completeTests < static_cast<long long>(fewest)) {
-    return out + "  (from " + std::to_string(fewest) + " complete tests on; " +
-           std::to_string(figures.completeTests) + " so far)\n";
+    // TRANSLATORS: averages are shown from {1} complete tests on; there are {2}.
+    return out + "  " +
+           words::Fill(_("(from {1} complete tests on; {2} so far)"),
+                       {std::to_string(fewest), std::to_string(figures.completeTests)}) +
+           "\n";
   }
   std::vector<TableRow> rows;
   for (const RunningAverage& average : figures.averages) {
     if (!average.last) continue;
     long long kept = static_cast<long long>(average.size) - 2;
-    rows.push_back({"of the last " + std::to_string(average.size),
+    rows.push_back({words::Fill(_("of the last {1}"), {std::to_string(average.size)}),
                     ClockText(MeanTenths(*average.last, kept)),
                     ClockText(MeanTenths(*average.best, kept)), TestNumber(average.bestEndsAt)});
   }
-  return out + TableText({{"", false}, {"Now", true}, {"Best", true}, {"best up to", false}}, rows);
+  // TRANSLATORS: the columns of the averages: the one now, the best one,
+  // and the test the best one ended with.
+  return out +
+         TableText({{"", false}, {_("Now"), true}, {_("Best"), true}, {_("best up to"), false}},
+                   rows);
 }
 
 }  // namespace
@@ -160,8 +194,9 @@ HistoryReportReader::HistoryReportReader(std::string_view place, const ReportSty
 
 void HistoryReportReader::Problem(const HistoryProblem& problem) {
   if (named_.size() < kNamedProblems) {
-    named_.push_back("kippfeld: " + place_ + ":" + std::to_string(problem.line) +
-                     ": skipped: " + problem.reason);
+    // TRANSLATORS: {1} is why the line was skipped.
+    named_.push_back("kippfeld: " + place_ + ":" + std::to_string(problem.line) + ": " +
+                     words::Fill(_("skipped: {1}"), {problem.reason}));
   } else {
     ++unnamed_[problem.kind];
   }
@@ -181,17 +216,22 @@ HistoryReport HistoryReportReader::Finish() {
       count += number;
       list.append(list.empty() ? "" : ", ").append(std::to_string(number) + " " + kind);
     }
-    report.errors.push_back("kippfeld: " + place_ + ": skipped " + std::to_string(count) +
-                            " more lines: " + list);
+    // TRANSLATORS: {1} lines more were skipped; {2} counts them by kind:
+    // "3 not UTF-8, 2 an empty line".
+    report.errors.push_back(
+        "kippfeld: " + place_ + ": " +
+        words::Fill(words::NGettext("skipped {1} more line: {2}", "skipped {1} more lines: {2}",
+                                    static_cast<unsigned long>(count)),
+                    {std::to_string(count), list}));
   }
   if (figures_.tests == 0) {
-    report.out = "No tests recorded yet in " + place_ + ".\n";
+    report.out = words::Fill(_("No tests recorded yet in {1}."), {place_}) + "\n";
     return report;
   }
   TaskCatalogue catalogue;
   LoadTaskCatalogue(catalogue);
   std::string& out = report.out;
-  out += "Tests recorded in " + place_ + "\n\n";
+  out += words::Fill(_("Tests recorded in {1}"), {place_}) + "\n\n";
   out += TestsText(figures_, OptimumTotal(catalogue)) + "\n";
   out += BestsText(figures_, catalogue) + "\n";
   out += BestTestText(figures_) + "\n";
@@ -219,17 +259,20 @@ int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE
       },
       reason);
   if (read == platform::HistoryRead::kFailed) {
-    std::string where;
-    if (!place.empty()) where.append(" ").append(PrintableText(place, style.utf8));
-    std::fprintf(err, "kippfeld: cannot read the history%s: %s\n", where.c_str(),
-                 PrintableText(reason, style.utf8).c_str());
+    std::string line = place.empty()
+                           ? words::Fill(_("cannot read the history: {1}"), {reason})
+                           : words::Fill(_("cannot read the history {1}: {2}"), {place, reason});
+    Put("kippfeld: " + PrintableText(line, true) + "\n", style, err);
     return 1;
   }
   HistoryReport report = reader.Finish();
-  for (const std::string& line : report.errors) std::fprintf(err, "%s\n", line.c_str());
-  std::fputs(report.out.c_str(), out);
+  for (const std::string& line : report.errors) Put(line + "\n", style, err);
+  Put(report.out, style, out);
   if (std::fflush(out) != 0 || std::ferror(out)) {
-    std::fprintf(err, "kippfeld: cannot write the report: %s\n", std::strerror(errno));
+    int error = errno;
+    Put("kippfeld: " +
+            words::Fill(_("cannot write the report: {1}"), {words::ErrorNumberText(error)}) + "\n",
+        style, err);
     return 1;
   }
   return 0;

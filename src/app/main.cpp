@@ -14,16 +14,24 @@
 #include "game/history_store.h"
 #include "platform/backend.h"
 #include "platform/history_file.h"
+#include "words/choice.h"
+#include "words/words.h"
 
 namespace {
 
 using namespace kippfeld;
 
+// The text as the stream takes it: UTF-8, or ASCII with a translation's
+// letters written out.
+void Put(const std::string& text, std::FILE* stream) {
+  std::fputs(words::ForOutput(text, platform::StreamTakesUtf8(stream)).c_str(), stream);
+}
+
 // A failed write (a full disk, a closed pipe) must not pass for an answer.
 int Print(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  Put(text, stdout);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fputs("kippfeld: cannot write to standard output\n", stderr);
+    Put(std::string("kippfeld: ") + _("cannot write to standard output") + "\n", stderr);
     return 1;
   }
   return 0;
@@ -47,9 +55,7 @@ void TellGameReport() {
     std::fflush(stdout);
   }
   const std::string& failure = theReport.historyFailure;
-  if (failure.empty()) return;
-  bool utf8 = platform::StreamTakesUtf8(stderr);
-  std::fprintf(stderr, "kippfeld: %s\n", game::PrintableText(failure, utf8).c_str());
+  if (!failure.empty()) Put("kippfeld: " + game::PrintableText(failure, true) + "\n", stderr);
 }
 
 }  // namespace
@@ -58,13 +64,18 @@ int main(int argc, char** argv) {
   // Everything but playing is answered here, before the terminal is opened.
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const app::CommandLine commandLine = app::ParseCommandLine(arguments);
+  // Read from the environment, never from the C library's locale: the
+  // process stays in the C locale, whatever the player's is.
+  const words::Language language = commandLine.language.value_or(
+      words::ChooseLanguage(words::ProcessEnvironment(platform::UserInterfaceLanguage())));
+  words::UseLanguage(language);
   switch (commandLine.action) {
     case app::Action::kShowHelp:
       return Print(app::UsageText());
     case app::Action::kShowVersion:
       return Print(app::VersionText());
     case app::Action::kUsageError:
-      std::fputs(app::UsageErrorLine(commandLine).c_str(), stderr);
+      Put(app::UsageErrorLine(commandLine), stderr);
       return 2;
     case app::Action::kShowHistory: {
       app::FileHistoryStore store;
@@ -75,6 +86,7 @@ int main(int argc, char** argv) {
   }
   game::GameSetting setting;
   setting.report = &theReport;
+  setting.language = language;
   if (!commandLine.noHistory) {
     setting.history = &theStore.emplace();
   }

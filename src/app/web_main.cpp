@@ -20,6 +20,8 @@
 #include "platform/web/web_keys.h"
 #include "platform/web/web_mouse.h"
 #include "platform/web/web_platform.h"
+#include "words/choice.h"
+#include "words/words.h"
 
 namespace {
 
@@ -44,6 +46,7 @@ app::FileHistoryStore& TheStore() {
 }
 
 game::GameReport theReport;
+game::GameSetting theSetting{&TheStore(), &theReport};
 
 // The texts last handed to the page; each lives until the next call.
 std::string theText;
@@ -60,15 +63,33 @@ std::string Lines(const std::vector<std::string>& lines) {
 bool ReadStored(std::string& content) {
   std::string reason;
   if (app::ReadWhole(TheStore(), content, reason) != platform::HistoryRead::kFailed) return true;
-  theProblems = "kippfeld: cannot read the history " +
-                game::PrintableText(TheStore().Place(), true) + ": " +
-                game::PrintableText(reason, true) + "\n";
+  theProblems =
+      "kippfeld: " +
+      game::PrintableText(
+          words::Fill(_("cannot read the history {1}: {2}"), {TheStore().Place(), reason}), true) +
+      "\n";
   return false;
 }
 
 }  // namespace
 
 extern "C" {
+
+// The language of the program's words from now on, and of the game's
+// screens unless the game has started: languages is a list as LANGUAGE
+// holds one ("de-AT:en", the browser's languages or the player's choice),
+// read the same way; English when it names neither German nor English.
+// Returns 1 for German, 0 for English.
+EMSCRIPTEN_KEEPALIVE int kippfeld_language(const char* languages) {
+  words::LanguageEnvironment environment;
+  environment.language = languages != nullptr ? languages : "";
+  // The page has no locale variables: its list stands alone.
+  environment.system = "en";
+  words::Language language = words::ChooseLanguage(environment);
+  words::UseLanguage(language);
+  theSetting.language = language;
+  return language == words::Language::German ? 1 : 0;
+}
 
 // A key pressed in the page. Returns 2 when a record was queued.
 EMSCRIPTEN_KEEPALIVE int kippfeld_key(const char* code, const char* key, int modifiers) {
@@ -138,7 +159,7 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_add(const char* name, const ch
   theProblems.clear();
   std::string kept;
   if (!ReadStored(kept)) {
-    theText = "Nothing added.";
+    theText = _("Nothing added.");
     return theText.c_str();
   }
   std::string_view content(bytes, length > 0 ? static_cast<std::size_t>(length) : 0);
@@ -147,7 +168,9 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_add(const char* name, const ch
   theText = app::ImportSummary(import, name);
   if (import.added > 0) {
     std::string reason = TheStore().Append(game::HistoryHeader(), import.records);
-    if (!reason.empty()) theText = "Nothing added: " + game::PrintableText(reason, true);
+    if (!reason.empty()) {
+      theText = words::Fill(_("Nothing added: {1}"), {game::PrintableText(reason, true)});
+    }
   }
   return theText.c_str();
 }
@@ -155,8 +178,7 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_add(const char* name, const ch
 }  // extern "C"
 
 int main() {
-  static game::GameSetting setting{&TheStore(), &theReport};
   console::StartUp(ThePlatform(), [](const console::StartParameters& start) {
-    return game::GameMain(start, setting);
+    return game::GameMain(start, theSetting);
   });
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "console/platform.h"
 
@@ -17,5 +18,10 @@ std::unique_ptr<Platform> OpenConsolePlatform(int argc, const char* const* argv)
 // ExitProcess, after the console has been given back, so that what it writes
 // to standard error is seen after the game rather than inside its screen.
 void AtProcessEnd(void (*action)());
+
+// The language of the system's user interface where it keeps one apart
+// from the environment, as a locale name ("de-DE"): Windows. Empty where the
+// environment's locale variables say it (POSIX).
+std::string UserInterfaceLanguage();
 
 }  // namespace kippfeld::platform

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/history_file.h"
+#include "words/words.h"
 
 // web_library.js
 extern "C" {
@@ -24,7 +25,7 @@ namespace {
 
 // The storage entry, and how messages and the report name it.
 constexpr const char* kKey = "kippfeld/history.tsv";
-constexpr const char* kPlace = "this browser's storage (kippfeld/history.tsv)";
+constexpr const char* kPlace = N_("this browser's storage (kippfeld/history.tsv)");
 
 std::string Owned(char* text, int length) {
   std::string owned = text != nullptr ? std::string(text, static_cast<std::size_t>(length)) : "";
@@ -50,7 +51,7 @@ HistoryRead Get(std::string& content, std::string& reason) {
 }  // namespace
 
 std::string HistoryFilePath(std::string&) {
-  return kPlace;
+  return _(kPlace);
 }
 
 std::string LocalDateTimeNow() {
