@@ -175,6 +175,7 @@ pot:
 	@echo "pot: po/kippfeld.pot, $$(grep -c "^msgid " po/kippfeld.pot) texts"
 	@set -e; for code in $(POT_LANGUAGES); do \
 	  msgmerge --quiet --update --backup=none --no-fuzzy-matching po/$$code.po po/kippfeld.pot; \
+	  msgattrib --no-obsolete -o po/$$code.po po/$$code.po; \
 	done
 
 # What CI asks of the catalogues: the template holds exactly the texts the

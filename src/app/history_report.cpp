@@ -36,7 +36,11 @@ void TrimRight(std::string& line) {
 
 // A table with each column as wide as its widest cell. When extreme values
 // would run past the width, the gaps between columns close to one blank.
-std::string TableText(const std::vector<TableColumn>& columns, const std::vector<TableRow>& rows) {
+// The titles are laid out as the output will show them: an ASCII output's
+// "Zuege" is wider than "Züge".
+std::string TableText(std::vector<TableColumn> columns, const std::vector<TableRow>& rows,
+                      bool utf8) {
+  for (TableColumn& column : columns) column.title = words::ForOutput(column.title, utf8);
   std::vector<std::size_t> widths;
   // Widths in columns: a translation's letters may take more than a byte.
   for (const TableColumn& column : columns) widths.push_back(words::Columns(column.title));
@@ -82,7 +86,7 @@ std::string SecondsText(long long tenths) {
   return words::Fill(_("{1} s"), {words::TenthsText(tenths)});
 }
 
-std::string TestsText(const HistoryFigures& figures, int optimum) {
+std::string TestsText(const HistoryFigures& figures, int optimum, bool utf8) {
   std::string out;
   long long earlier = figures.tests - static_cast<long long>(figures.recent.size());
   if (earlier > 0) {
@@ -113,10 +117,10 @@ std::string TestsText(const HistoryFigures& figures, int optimum) {
                           {_("Time"), true},
                           {_("Moves"), true},
                           {_("Extra"), true}},
-                         rows);
+                         rows, utf8);
 }
 
-std::string BestsText(const HistoryFigures& figures, const TaskCatalogue& catalogue) {
+std::string BestsText(const HistoryFigures& figures, const TaskCatalogue& catalogue, bool utf8) {
   std::array<int, kEntryCount> optima = TaskOptima(catalogue);
   std::vector<TableRow> rows;
   for (std::size_t k = 1; k <= kTaskCount; ++k) {
@@ -140,7 +144,7 @@ std::string BestsText(const HistoryFigures& figures, const TaskCatalogue& catalo
                     {_("Moves"), true},
                     {_("on"), false, 1},
                     {_("Optimum"), true}},
-                   rows);
+                   rows, utf8);
 }
 
 std::string BestTestText(const HistoryFigures& figures) {
@@ -156,7 +160,7 @@ std::string BestTestText(const HistoryFigures& figures) {
          "\n";
 }
 
-std::string AveragesText(const HistoryFigures& figures) {
+std::string AveragesText(const HistoryFigures& figures, bool utf8) {
   std::string out =
       std::string(
           _("Averages of the latest complete tests, each without its best and worst time")) +
@@ -181,7 +185,7 @@ std::string AveragesText(const HistoryFigures& figures) {
   // and the test the best one ended with.
   return out +
          TableText({{"", false}, {_("Now"), true}, {_("Best"), true}, {_("best up to"), false}},
-                   rows);
+                   rows, utf8);
 }
 
 }  // namespace
@@ -224,19 +228,24 @@ HistoryReport HistoryReportReader::Finish() {
                                     static_cast<unsigned long>(count)),
                     {std::to_string(count), list}));
   }
+  // A translation's letters as the output takes them; the file's own text
+  // was made printable for it already.
+  for (std::string& line : report.errors) line = words::ForOutput(line, style_.utf8);
   if (figures_.tests == 0) {
-    report.out = words::Fill(_("No tests recorded yet in {1}."), {place_}) + "\n";
+    report.out = words::ForOutput(words::Fill(_("No tests recorded yet in {1}."), {place_}) + "\n",
+                                  style_.utf8);
     return report;
   }
   TaskCatalogue catalogue;
   LoadTaskCatalogue(catalogue);
   std::string& out = report.out;
   out += words::Fill(_("Tests recorded in {1}"), {place_}) + "\n\n";
-  out += TestsText(figures_, OptimumTotal(catalogue)) + "\n";
-  out += BestsText(figures_, catalogue) + "\n";
+  out += TestsText(figures_, OptimumTotal(catalogue), style_.utf8) + "\n";
+  out += BestsText(figures_, catalogue, style_.utf8) + "\n";
   out += BestTestText(figures_) + "\n";
-  out += AveragesText(figures_) + "\n";
+  out += AveragesText(figures_, style_.utf8) + "\n";
   out += ChartText(figures_, style_.utf8);
+  out = words::ForOutput(out, style_.utf8);
   return report;
 }
 

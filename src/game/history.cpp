@@ -350,7 +350,8 @@ Fault ReadLine(std::string_view line, TestRecord& record) {
     line.remove_prefix(tab + 1);
   }
   if (count != columns.size()) {
-    return {words::Fill(_("{1} columns instead of {2}"),
+    return {words::Fill(words::NGettext("{1} column instead of {2}", "{1} columns instead of {2}",
+                                        static_cast<unsigned long>(count)),
                         {std::to_string(count), std::to_string(kHistoryColumns)}),
             _("the wrong number of columns")};
   }

@@ -347,7 +347,7 @@ TEST(HistoryCommand, ExitStatusAndStreams) {
   store.file = "x\n" + CompleteLine("2025-03-01T10:00:00+01:00", 20, 6);
   run = RunCommand(store);
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "kippfeld: /h/history.tsv:1: skipped: 1 columns instead of 28\n");
+  EXPECT_EQ(run.err, "kippfeld: /h/history.tsv:1: skipped: 1 column instead of 28\n");
   EXPECT_EQ(run.out.substr(0, 33), "Tests recorded in /h/history.tsv\n");
 
   // Standard error gets 21 lines however many lines were bad.
