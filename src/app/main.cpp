@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/file_history_store.h"
-#include "app/game_end.h"
-#include "app/history_report.h"
 #include "console/startup.h"
 #include "game/flow.h"
 #include "game/history.h"
 #include "game/history_store.h"
+#include "history/after_game.h"
+#include "history/file/file_store.h"
+#include "history/report.h"
 #include "platform/backend.h"
 #include "platform/history_file.h"
 #include "words/choice.h"
@@ -39,7 +39,7 @@ int Print(const std::string& text) {
 
 // The history file the game records in, and what the game leaves behind.
 // Made before the action below is registered, so they outlive it.
-std::optional<app::FileHistoryStore> theStore;
+std::optional<history::FileHistoryStore> theStore;
 game::GameReport theReport;
 
 // Runs once the console is given back, so that it is read after the game
@@ -48,8 +48,8 @@ game::GameReport theReport;
 // An end by a signal never comes here, and a terminal that went away leaves
 // no table.
 void TellGameReport() {
-  std::string after = app::AfterGameText(theReport, theStore ? &*theStore : nullptr,
-                                         platform::StreamTakesUtf8(stdout));
+  std::string after = history::AfterGameText(theReport, theStore ? &*theStore : nullptr,
+                                             platform::StreamTakesUtf8(stdout));
   if (!after.empty()) {
     std::fputs(after.c_str(), stdout);
     std::fflush(stdout);
@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
       Put(app::UsageErrorLine(commandLine), stderr);
       return 2;
     case app::Action::kShowHistory: {
-      app::FileHistoryStore store;
-      return app::RunHistoryCommand(store, {platform::StreamTakesUtf8(stdout)}, stdout, stderr);
+      history::FileHistoryStore store;
+      return history::RunHistoryCommand(store, {platform::StreamTakesUtf8(stdout)}, stdout, stderr);
     }
     case app::Action::kPlay:
       break;

@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/file_history_store.h"
-#include "app/history_import.h"
-#include "app/history_report.h"
-#include "app/history_source.h"
 #include "console/startup.h"
 #include "game/flow.h"
 #include "game/history.h"
 #include "game/history_store.h"
+#include "history/file/file_store.h"
+#include "history/import.h"
+#include "history/report.h"
+#include "history/source.h"
 #include "platform/web/web_host.h"
 #include "platform/web/web_keys.h"
 #include "platform/web/web_mouse.h"
@@ -40,8 +40,8 @@ platform::MouseRecords& TheMouse() {
 }
 
 // The history in the browser's storage, kept by the same rules as the file.
-app::FileHistoryStore& TheStore() {
-  static app::FileHistoryStore store;
+history::FileHistoryStore& TheStore() {
+  static history::FileHistoryStore store;
   return store;
 }
 
@@ -62,7 +62,8 @@ std::string Lines(const std::vector<std::string>& lines) {
 // the browser refuses its storage.
 bool ReadStored(std::string& content) {
   std::string reason;
-  if (app::ReadWhole(TheStore(), content, reason) != platform::HistoryRead::kFailed) return true;
+  if (history::ReadWhole(TheStore(), content, reason) != platform::HistoryRead::kFailed)
+    return true;
   theProblems =
       "kippfeld: " +
       game::PrintableText(
@@ -134,7 +135,7 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_report() {
   theText.clear();
   std::string content;
   if (ReadStored(content)) {
-    app::HistoryReport report = app::ReportHistory(TheStore().Place(), content, {true});
+    history::HistoryReport report = history::ReportHistory(TheStore().Place(), content, {true});
     theProblems = Lines(report.errors);
     theText = std::move(report.out);
   }
@@ -163,9 +164,9 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_add(const char* name, const ch
     return theText.c_str();
   }
   std::string_view content(bytes, length > 0 ? static_cast<std::size_t>(length) : 0);
-  app::HistoryImport import = app::PlanHistoryImport(kept, name, content);
+  history::HistoryImport import = history::PlanHistoryImport(kept, name, content);
   theProblems = Lines(import.errors);
-  theText = app::ImportSummary(import, name);
+  theText = history::ImportSummary(import, name);
   if (import.added > 0) {
     std::string reason = TheStore().Append(game::HistoryHeader(), import.records);
     if (!reason.empty()) {

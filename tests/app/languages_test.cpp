@@ -6,16 +6,25 @@
 #include <string>
 #include <vector>
 
+#include "../history/report_text_testing.h"
 #include "app/command_line.h"
-#include "app/game_end.h"
-#include "app/history_import.h"
-#include "app/history_report.h"
 #include "game/history.h"
-#include "report_text_testing.h"
+#include "history/after_game.h"
+#include "history/import.h"
+#include "history/report.h"
 #include "words/words.h"
 
 namespace kippfeld::app {
 namespace {
+
+using history::AddToBests;
+using history::HistoryImport;
+using history::HistoryReport;
+using history::ImportSummary;
+using history::KeptLine;
+using history::PersonalBests;
+using history::PlanHistoryImport;
+using history::ReportHistory;
 
 using game::kTaskCount;
 using game::TestRecord;
@@ -54,7 +63,9 @@ void ExpectFitsAndIsPlain(const std::string& text, bool utf8) {
     EXPECT_LE(Columns(line), 79u) << line;
     for (unsigned char byte : line) {
       ASSERT_TRUE(byte >= 0x20 && byte != 0x7F) << line;
-      if (!utf8) ASSERT_LT(byte, 0x80) << line;
+      if (!utf8) {
+        ASSERT_LT(byte, 0x80) << line;
+      }
     }
   }
 }

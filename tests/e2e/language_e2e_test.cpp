@@ -19,6 +19,12 @@ namespace {
 using Environment = std::vector<std::pair<std::string, std::string>>;
 using test::TemporaryFolder;
 
+DetachedOptions With(Environment environment) {
+  DetachedOptions options;
+  options.environment = std::move(environment);
+  return options;
+}
+
 struct Choice {
   const char* name;
   Environment environment;
@@ -36,7 +42,7 @@ TEST_P(LanguageChoiceE2E, HelpIsInTheChosenLanguage) {
   const Choice& c = GetParam();
   std::vector<std::string> arguments = c.arguments;
   arguments.push_back("--help");
-  DetachedRun run = RunDetached(KIPPFELD_BINARY, arguments, {c.environment});
+  DetachedRun run = RunDetached(KIPPFELD_BINARY, arguments, With(c.environment));
   ASSERT_TRUE(run.exited);
   EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.error;
   EXPECT_TRUE(run.output.starts_with(c.german ? "Aufruf: kippfeld " : "Usage: kippfeld "))
@@ -65,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LanguageE2E, ABadLanguageIsAUsageErrorInTheChosenOne) {
-  DetachedRun run = RunDetached(KIPPFELD_BINARY, {"--lang", "fr"}, {{{"LANG", "de_DE.UTF-8"}}});
+  DetachedRun run = RunDetached(KIPPFELD_BINARY, {"--lang", "fr"}, With({{"LANG", "de_DE.UTF-8"}}));
   ASSERT_TRUE(run.exited);
   EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 2) << run.status;
   EXPECT_EQ(run.output, "");
@@ -76,16 +82,16 @@ TEST(LanguageE2E, ABadLanguageIsAUsageErrorInTheChosenOne) {
   EXPECT_EQ(run.error,
             "kippfeld: option '--lang' needs a value: de or en; try 'kippfeld --help'\n");
   // An output that takes ASCII only gets the letters written out.
-  run = RunDetached(KIPPFELD_BINARY, {"--lang", "de", "--bogus"}, {{{"LC_ALL", "C"}}});
+  run = RunDetached(KIPPFELD_BINARY, {"--lang", "de", "--bogus"}, With({{"LC_ALL", "C"}}));
   EXPECT_EQ(run.error, "kippfeld: unbekannte Option '--bogus'; Hilfe gibt 'kippfeld --help'\n");
-  run = RunDetached(KIPPFELD_BINARY, {"--lang", "de", "--lang", "xx"}, {{{"LC_ALL", "C"}}});
+  run = RunDetached(KIPPFELD_BINARY, {"--lang", "de", "--lang", "xx"}, With({{"LC_ALL", "C"}}));
   EXPECT_EQ(run.error,
             "kippfeld: unbekannte Sprache 'xx' fuer '--lang': de oder en; Hilfe gibt 'kippfeld "
             "--help'\n");
 }
 
 TEST(LanguageE2E, VersionAndNoTerminalInGerman) {
-  DetachedOptions german{{{"LANGUAGE", "de"}, {"LANG", "C.UTF-8"}}};
+  DetachedOptions german = With({{"LANGUAGE", "de"}, {"LANG", "C.UTF-8"}});
   DetachedRun run = RunDetached(KIPPFELD_BINARY, {"--version"}, german);
   EXPECT_EQ(run.output, "kippfeld " KIPPFELD_VERSION "\n");
   run = RunDetached(KIPPFELD_BINARY, {}, german);
@@ -123,7 +129,7 @@ TEST(LanguageE2E, HistoryReportAndItsErrorsInGerman) {
   TemporaryFolder folder;
   std::string path = folder.path() + "/history.tsv";
   Environment german = {{"KIPPFELD_HISTORY", path}, {"LANGUAGE", "de"}, {"LC_ALL", "C.UTF-8"}};
-  DetachedRun run = RunDetached(KIPPFELD_BINARY, {"--history"}, {german});
+  DetachedRun run = RunDetached(KIPPFELD_BINARY, {"--history"}, With(german));
   EXPECT_EQ(run.output, "Noch keine Tests festgehalten in " + path + ".\n");
   {
     std::ofstream file(path);
@@ -131,7 +137,7 @@ TEST(LanguageE2E, HistoryReportAndItsErrorsInGerman) {
     for (int k = 2; k <= 12; ++k) file << "\t0\t" << (k == 2 ? 3 : 0);
     file << "\nbad\n";
   }
-  run = RunDetached(KIPPFELD_BINARY, {"--history"}, {german});
+  run = RunDetached(KIPPFELD_BINARY, {"--history"}, With(german));
   EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.error;
   EXPECT_NE(run.output.find("   1  2025-03-14 09:26      1/12  0:01,1     8\n"), std::string::npos)
       << run.output;
@@ -140,12 +146,12 @@ TEST(LanguageE2E, HistoryReportAndItsErrorsInGerman) {
       << run.output;
   EXPECT_EQ(run.error, "kippfeld: " + path + ":2: übersprungen: 1 Spalte statt 28\n");
   // The same file in English: the numbers with their point.
-  run = RunDetached(KIPPFELD_BINARY, {"--history"}, {{{"KIPPFELD_HISTORY", path}}});
+  run = RunDetached(KIPPFELD_BINARY, {"--history"}, With({{"KIPPFELD_HISTORY", path}}));
   EXPECT_NE(run.output.find("0:01.1"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("1.1 s"), std::string::npos) << run.output;
   // A folder is no history.
   german[0].second = folder.path();
-  run = RunDetached(KIPPFELD_BINARY, {"--history"}, {german});
+  run = RunDetached(KIPPFELD_BINARY, {"--history"}, With(german));
   EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
   EXPECT_EQ(run.error, "kippfeld: der Verlauf " + folder.path() +
                            " kann nicht gelesen werden: Ist ein Ordner\n");

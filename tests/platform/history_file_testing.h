@@ -18,8 +18,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/file_history_store.h"
 #include "game/history.h"
+#include "history/file/file_store.h"
 
 namespace kippfeld::test {
 
@@ -76,15 +76,15 @@ inline void Write(const std::string& path, const std::string& text) {
 // Appends a record to the history file at `path`, as a game does; empty
 // when it was kept, else why not.
 inline std::string Append(const std::string& path, const std::string& record) {
-  return app::FileHistoryStore(path).Append(kHeader, record);
+  return history::FileHistoryStore(path).Append(kHeader, record);
 }
 
 // The whole file as the history command reads it; the reason when it cannot.
 inline std::string ReadBack(const std::string& path, platform::HistoryRead expected) {
-  app::FileHistoryStore store(path);
+  history::FileHistoryStore store(path);
   std::string content;
   std::string reason;
-  EXPECT_EQ(app::ReadWhole(store, content, reason), expected) << reason;
+  EXPECT_EQ(history::ReadWhole(store, content, reason), expected) << reason;
   return expected == platform::HistoryRead::kFailed ? reason : content;
 }
 
@@ -125,7 +125,7 @@ inline void ExpectRecordsRoundTrip(const std::string& path) {
     records[1].time = static_cast<float>(records[1].time + records[1].taskTime[k]);
     records[1].moves += k;
   }
-  app::FileHistoryStore store(path);
+  history::FileHistoryStore store(path);
   for (const game::TestRecord& record : records) {
     EXPECT_EQ(store.Append(game::HistoryHeader(), game::HistoryLine(record)), "");
   }
@@ -141,14 +141,14 @@ inline void ExpectRecordsRoundTrip(const std::string& path) {
 // past it is refused by the reader.
 inline void ExpectSizeCapKept(const std::string& path) {
   Write(path, "started\ttasks\n");
-  std::filesystem::resize_file(path, app::kLongestHistory - 6);
+  std::filesystem::resize_file(path, history::kLongestHistory - 6);
   EXPECT_EQ(Append(path, "one\t1\n"), "the history is full: it would grow past 64 MiB");
-  EXPECT_EQ(std::filesystem::file_size(path), app::kLongestHistory - 6);
+  EXPECT_EQ(std::filesystem::file_size(path), history::kLongestHistory - 6);
   // A record that still fits, with the line end a file of zero bytes lacks.
   EXPECT_EQ(Append(path, "12\t1\n"), "");
-  EXPECT_EQ(std::filesystem::file_size(path), app::kLongestHistory);
-  EXPECT_EQ(ReadBack(path, platform::HistoryRead::kRead).size(), app::kLongestHistory);
-  std::filesystem::resize_file(path, app::kLongestHistory + 1);
+  EXPECT_EQ(std::filesystem::file_size(path), history::kLongestHistory);
+  EXPECT_EQ(ReadBack(path, platform::HistoryRead::kRead).size(), history::kLongestHistory);
+  std::filesystem::resize_file(path, history::kLongestHistory + 1);
   EXPECT_EQ(ReadBack(path, platform::HistoryRead::kFailed),
             "it is longer than 64 MiB, far too long for a history");
 }
@@ -160,7 +160,7 @@ inline void ExpectReadInPieces(const std::string& path) {
   std::string longer;
   for (int i = 0; longer.size() < 200'000; ++i) longer += std::to_string(i) + "\n";
   Write(path, longer);
-  app::FileHistoryStore store(path);
+  history::FileHistoryStore store(path);
   std::string content;
   std::size_t pieces = 0;
   std::size_t largest = 0;
@@ -189,7 +189,7 @@ inline void ExpectReadInPieces(const std::string& path) {
             platform::HistoryRead::kRead);
   EXPECT_EQ(pieces, 1u);
 
-  std::filesystem::resize_file(path, app::kLongestHistory + 1);
+  std::filesystem::resize_file(path, history::kLongestHistory + 1);
   std::uint64_t taken = 0;
   EXPECT_EQ(store.Read(
                 [&](std::string_view piece) {
@@ -199,7 +199,7 @@ inline void ExpectReadInPieces(const std::string& path) {
                 reason),
             platform::HistoryRead::kFailed);
   EXPECT_EQ(reason, "it is longer than 64 MiB, far too long for a history");
-  EXPECT_LE(taken, app::kLongestHistory);
+  EXPECT_LE(taken, history::kLongestHistory);
 }
 
 // The checks above that need nothing but a history file of their own, each

@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app/history_source.h"
 #include "game/catalogue.h"
 #include "game/history.h"
 #include "game/history_store.h"
+#include "history/source.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 // The rows (code page 850) as plain text, each with its line end: in UTF-8,
 // or with the ASCII stand-ins where the output takes ASCII only.
@@ -47,4 +47,4 @@ std::string KeptLine(std::string_view place, const game::TestRecord& kept,
 // the test was kept in, read for the bests before it.
 std::string AfterGameText(const game::GameReport& report, HistorySource* source, bool utf8);
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

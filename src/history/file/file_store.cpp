@@ -1,4 +1,4 @@
-#include "app/file_history_store.h"
+#include "history/file/file_store.h"
 
 #include <cstdint>
 #include <string>
@@ -6,7 +6,7 @@
 #include "platform/history_file.h"
 #include "words/words.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 namespace {
 
@@ -78,4 +78,4 @@ platform::HistoryRead FileHistoryStore::Read(const std::function<bool(std::strin
   return read;
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -1,12 +1,12 @@
-#include "app/history_import.h"
+#include "history/import.h"
 
 #include <set>
 
-#include "app/history_report.h"
 #include "game/history.h"
+#include "history/report.h"
 #include "words/words.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 HistoryImport PlanHistoryImport(std::string_view kept, std::string_view name,
                                 std::string_view content) {
@@ -55,4 +55,4 @@ std::string ImportSummary(const HistoryImport& import, std::string_view name) {
   return summary + ".";
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

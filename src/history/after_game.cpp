@@ -1,4 +1,4 @@
-#include "app/game_end.h"
+#include "history/after_game.h"
 
 #include <cmath>
 #include <cstdint>
@@ -8,7 +8,7 @@
 #include "platform/cp850.h"
 #include "words/words.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 namespace {
 
@@ -152,4 +152,4 @@ std::string AfterGameText(const game::GameReport& report, HistorySource* source,
   return text + KeptLine(source->Place(), kept[0], BestsBefore(*source, report.keptRecord), utf8);
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

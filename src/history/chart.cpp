@@ -1,11 +1,11 @@
-#include "app/history_chart.h"
+#include "history/chart.h"
 
 #include <algorithm>
 #include <string_view>
 
 #include "words/words.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 namespace {
 
@@ -145,4 +145,4 @@ std::string ChartText(HistoryFigures& figures, bool utf8) {
   return out + axis + "\n";
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

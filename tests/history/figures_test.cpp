@@ -1,4 +1,4 @@
-#include "app/history_figures.h"
+#include "history/figures.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "game/history.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 namespace {
 
 using namespace game;
@@ -118,4 +118,4 @@ TEST(ChartGroups, HalveWhenTooManyAndKeepTheirTests) {
 }
 
 }  // namespace
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -1,4 +1,4 @@
-#include "app/history_report.h"
+#include "history/report.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include "game/history.h"
 #include "report_text_testing.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 using namespace game;
 using test::Columns;
@@ -360,4 +360,4 @@ TEST(HistoryCommand, ExitStatusAndStreams) {
 }
 
 }  // namespace
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -15,7 +15,7 @@
 #include "game/catalogue.h"
 #include "game/history.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 // The list of tests shows this many, the most recent.
 inline constexpr std::size_t kListedTests = 50;
@@ -90,4 +90,4 @@ void AddRecord(HistoryFigures& figures, const game::TestRecord& record);
 // Joins the groups two by two, until there are at most `most`.
 void HalveGroups(HistoryFigures& figures, std::size_t most);
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -1,4 +1,4 @@
-#include "app/history_chart.h"
+#include "history/chart.h"
 
 #include <gtest/gtest.h>
 
@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/history_report.h"
 #include "game/flow.h"
 #include "game/history.h"
+#include "history/report.h"
 #include "report_text_testing.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 namespace {
 
 using namespace game;
@@ -148,4 +148,4 @@ TEST(ReportAverages, ShownOnceThereAreEnough) {
 }
 
 }  // namespace
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

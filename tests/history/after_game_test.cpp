@@ -1,4 +1,4 @@
-#include "app/game_end.h"
+#include "history/after_game.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "game/history.h"
 #include "platform/cp850.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 namespace {
 
 using game::kTaskCount;
@@ -131,4 +131,4 @@ TEST(AfterGameText, TableThenTheKeptLineAndNothingWithoutATable) {
 }
 
 }  // namespace
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -1,4 +1,4 @@
-#include "app/history_report.h"
+#include "history/report.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,12 +11,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/history_chart.h"
 #include "game/catalogue.h"
 #include "game/solver.h"
+#include "history/chart.h"
 #include "words/words.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 using namespace game;
 
@@ -287,4 +287,4 @@ int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE
   return 0;
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -1,11 +1,11 @@
-#include "app/history_figures.h"
+#include "history/figures.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <iterator>
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 using namespace game;
 
@@ -112,4 +112,4 @@ void HalveGroups(HistoryFigures& figures, std::size_t most) {
   }
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

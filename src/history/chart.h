@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/history_figures.h"
+#include "history/figures.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 // Every line fits an 80-column terminal without touching its last column,
 // where some terminals wrap.
@@ -38,4 +38,4 @@ std::vector<AxisLabel> PlaceAxisLabels(const std::vector<long long>& numbers, st
 // fit the width.
 std::string ChartText(HistoryFigures& figures, bool utf8);
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history
