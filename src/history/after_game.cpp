@@ -40,7 +40,7 @@ std::string Enumeration(const std::vector<int>& numbers) {
 
 }  // namespace
 
-std::string TableText(const std::vector<std::string>& rows, bool utf8) {
+std::string ResultsTableText(const std::vector<std::string>& rows, bool utf8) {
   std::string text;
   for (const std::string& row : rows) {
     for (char byte : row) {
@@ -145,7 +145,7 @@ std::string KeptLine(std::string_view place, const game::TestRecord& kept,
 
 std::string AfterGameText(const game::GameReport& report, HistorySource* source, bool utf8) {
   if (report.table.empty()) return {};
-  std::string text = TableText(report.table, utf8);
+  std::string text = ResultsTableText(report.table, utf8);
   if (report.keptRecord.empty() || source == nullptr) return text;
   std::vector<game::TestRecord> kept = game::ParseHistory(report.keptRecord).records;
   if (kept.size() != 1) return text;

@@ -18,7 +18,7 @@ namespace kippfeld::history {
 
 // The rows (code page 850) as plain text, each with its line end: in UTF-8,
 // or with the ASCII stand-ins where the output takes ASCII only.
-std::string TableText(const std::vector<std::string>& rows, bool utf8);
+std::string ResultsTableText(const std::vector<std::string>& rows, bool utf8);
 
 // The bests of a history: the shortest total time of a complete test, and
 // per task the shortest time and the fewest moves it was completed in.

@@ -14,6 +14,7 @@
 #include "game/catalogue.h"
 #include "game/solver.h"
 #include "history/chart.h"
+#include "history/layout.h"
 #include "words/words.h"
 
 namespace kippfeld::history {
@@ -29,10 +30,6 @@ struct TableColumn {
 };
 
 using TableRow = std::vector<std::string>;
-
-void TrimRight(std::string& line) {
-  line.erase(line.find_last_not_of(' ') + 1);
-}
 
 // A table with each column as wide as its widest cell. When extreme values
 // would run past the width, the gaps between columns close to one blank.

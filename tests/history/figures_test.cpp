@@ -110,7 +110,7 @@ TEST(ChartGroups, HalveWhenTooManyAndKeepTheirTests) {
   EXPECT_EQ(MeanTenths(figures.groups[0].tenths, figures.groups[0].count), 200);
   EXPECT_EQ(figures.groups.back().count, 1);
   EXPECT_EQ(figures.groups.back().lastNumber, static_cast<long long>(kMostChartGroups + 1));
-  HalveGroups(figures, 10);
+  HalveGroups(figures.groups, figures.groupSize, 10);
   EXPECT_LE(figures.groups.size(), 10u);
   long long count = 0;
   for (const ChartGroup& group : figures.groups) count += group.count;
