@@ -17,8 +17,10 @@ namespace kippfeld::game {
 
 namespace {
 
-constexpr int kStoredDigits = 7;     // a float's own value, as the table writes counts
-constexpr int kComputedDigits = 15;  // the listed times, as the table writes them
+// A total and the counts are a float's own value, the listed times
+// computed, as the table writes them.
+using console::kComputedDigits;
+using console::kStoredDigits;
 
 // Longer number texts are absurd for any column; shorter ones cannot
 // overflow while they are read.
