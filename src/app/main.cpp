@@ -86,7 +86,8 @@ int main(int argc, char** argv) {
   }
   game::GameSetting setting;
   setting.report = &theReport;
-  setting.language = language;
+  // The screens are German in every locale; only --lang en asks for others.
+  setting.language = commandLine.language.value_or(words::Language::German);
   if (!commandLine.noHistory) {
     setting.history = &theStore.emplace();
   }

@@ -76,11 +76,11 @@ bool ReadStored(std::string& content) {
 
 extern "C" {
 
-// The language of the program's words from now on, and of the game's
-// screens unless the game has started: languages is a list as LANGUAGE
-// holds one ("de-AT:en", the browser's languages or the player's choice),
-// read the same way; English when it names neither German nor English.
-// Returns 1 for German, 0 for English.
+// The language of the program's words (the history's report, its
+// messages) from now on: languages is a list as LANGUAGE holds one
+// ("de-AT:en", the browser's languages or the player's choice), read the
+// same way; English when it names neither German nor English. Returns 1 for
+// German, 0 for English.
 EMSCRIPTEN_KEEPALIVE int kippfeld_language(const char* languages) {
   words::LanguageEnvironment environment;
   environment.language = languages != nullptr ? languages : "";
@@ -88,8 +88,18 @@ EMSCRIPTEN_KEEPALIVE int kippfeld_language(const char* languages) {
   environment.system = "en";
   words::Language language = words::ChooseLanguage(environment);
   words::UseLanguage(language);
-  theSetting.language = language;
   return language == words::Language::German ? 1 : 0;
+}
+
+// The language of the game's screens, "de" or "en", as --lang gives it: for
+// a game not yet started (the page loads one instance per game). German
+// unless the player chose English; returns 0 for any other code, which
+// changes nothing.
+EMSCRIPTEN_KEEPALIVE int kippfeld_screens_language(const char* code) {
+  std::optional<words::Language> language = words::LanguageNamed(code != nullptr ? code : "");
+  if (!language) return 0;
+  theSetting.language = *language;
+  return 1;
 }
 
 // A key pressed in the page. Returns 2 when a record was queued.
