@@ -237,6 +237,17 @@ TEST(Languages, HistoryLinesSkippedForEachReason) {
   }
 }
 
+// Files move between players and builds: the line a test is kept as is the
+// same in every language, its numbers always with a point.
+TEST(Languages, TheHistoryFileIsTheSameInEveryLanguage) {
+  TestRecord record = Played(kTaskCount, 1.1L, 5, "2025-03-14T09:26:53+01:00");
+  const std::string english = game::HistoryLine(record);
+  EXPECT_NE(english.find("\t1.1\t5\t"), std::string::npos) << english;
+  InLanguage german(Language::German);
+  EXPECT_EQ(game::HistoryLine(record), english);
+  EXPECT_EQ(game::HistoryHeader().substr(0, 26), "started\ttasks\ttime_s\tmoves");
+}
+
 TEST(Languages, SummaryOfAddedHistories) {
   std::string one = game::HistoryLine(Played(1, 2, 3, "2025-03-14T09:26:53+01:00"));
   std::string two = game::HistoryLine(Played(1, 3, 3, "2025-03-15T09:26:53+01:00"));
