@@ -126,11 +126,11 @@ TEST(Languages, LineAfterTheGameWritesNumbersInTheLanguagesForm) {
             "4, 5, 6, 7, 8, 9, 10, 11 and 12; moves of task 3.\n");
   InLanguage german(Language::German);
   EXPECT_EQ(KeptLine("/h/h.tsv", kept, bests, true),
-            "Test festgehalten in /h/h.tsv. Neue persönliche Bestleistungen: Gesamtzeit 1,2 s; "
+            "Test in /h/h.tsv festgehalten. Neue persönliche Bestleistungen: Gesamtzeit 1,2 s; "
             "Zeit der Aufgaben 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11 und 12; Züge der Aufgabe 3.\n");
   EXPECT_EQ(KeptLine("", Played(1, 5, 3, "c"), {}, false), "Test festgehalten.\n");
   EXPECT_EQ(KeptLine("/h/h.tsv", Played(1, 4, 1, "c"), bests, false),
-            "Test festgehalten in /h/h.tsv. Neue persoenliche Bestleistungen: Zeit der Aufgabe 1; "
+            "Test in /h/h.tsv festgehalten. Neue persoenliche Bestleistungen: Zeit der Aufgabe 1; "
             "Zuege der Aufgabe 1.\n");
 }
 

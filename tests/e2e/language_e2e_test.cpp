@@ -130,7 +130,7 @@ TEST(LanguageE2E, HistoryReportAndItsErrorsInGerman) {
   std::string path = folder.path() + "/history.tsv";
   Environment german = {{"KIPPFELD_HISTORY", path}, {"LANGUAGE", "de"}, {"LC_ALL", "C.UTF-8"}};
   DetachedRun run = RunDetached(KIPPFELD_BINARY, {"--history"}, With(german));
-  EXPECT_EQ(run.output, "Noch keine Tests festgehalten in " + path + ".\n");
+  EXPECT_EQ(run.output, "In " + path + " sind noch keine Tests festgehalten.\n");
   {
     std::ofstream file(path);
     file << "2025-03-14T09:26:53+01:00\t1\t1.1\t8\t1.1\t5";
