@@ -16,11 +16,15 @@ namespace {
 
 Language theLanguage = Language::English;
 
-// Each read from its bytes once, on first use.
+// Each language's catalogue, read from its bytes once, on first use, in the
+// order of the enumeration. English, the language of the ids, has none: its
+// catalogue is empty.
 const MessageCatalogue& CatalogueOf(Language language) {
-  static const MessageCatalogue german(BuiltInCatalogue(LanguageCode(Language::German)));
-  static const MessageCatalogue none;
-  return language == Language::German ? german : none;
+  static const std::array<MessageCatalogue, 2> catalogues = {
+      MessageCatalogue(BuiltInCatalogue(LanguageCode(Language::German))),
+      MessageCatalogue(BuiltInCatalogue(LanguageCode(Language::English))),
+  };
+  return catalogues[static_cast<std::size_t>(language)];
 }
 
 const char* OrEnglish(std::string_view translation, const char* msgid) {
