@@ -14,7 +14,7 @@ WINDOWS_CONFIGURE = cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURD
 
 .PHONY: play test build package bootstrap sanitize fuzz bench memcheck clean windows test-windows
 .PHONY: test-arm64 package-check install format-check format
-.PHONY: web web-play test-web bench-web release release-check
+.PHONY: web web-play test-web bench-web release release-check pot po-check
 
 play: bootstrap
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
@@ -161,6 +161,49 @@ format-check:
 format:
 	@scripts/bootstrap format
 	clang-format -i $(FORMAT_FILES)
+
+# --- The program's words in other languages (po/) ---
+# po/kippfeld.pot, the template of every text marked for translation in
+# src/ (see src/words/words.h), made by xgettext; then each po/CODE.po that
+# po/LINGUAS lists brought up to date with it by msgmerge, for its
+# translator. Locations name files only, so that the template changes when
+# the texts do, not whenever a line moves.
+POT_SOURCES = $(sort $(shell find src -name '*.cpp' -o -name '*.h'))
+POT_LANGUAGES = $(shell grep -v '^\#' po/LINGUAS)
+XGETTEXT = xgettext --language=C++ --from-code=UTF-8 --keyword=_ --keyword=N_ \
+	--keyword=NGettext:1,2 --keyword=PGettext:1c,2 --add-comments=TRANSLATORS: \
+	--add-location=file --package-name=kippfeld \
+	--msgid-bugs-address=maintainers@users.noreply.c-seed-aef180e4.example \
+	--copyright-holder='the kippfeld maintainers'
+pot:
+	@scripts/bootstrap
+	@$(XGETTEXT) -o po/kippfeld.pot $(POT_SOURCES)
+	@echo "pot: po/kippfeld.pot, $$(grep -c "^msgid " po/kippfeld.pot) texts"
+	@set -e; for code in $(POT_LANGUAGES); do \
+	  msgmerge --quiet --update --backup=none --no-fuzzy-matching po/$$code.po po/kippfeld.pot; \
+	  msgattrib --no-obsolete -o po/$$code.po po/$$code.po; \
+	done
+
+# What CI asks of the catalogues: the template holds exactly the texts the
+# sources mark (its creation date aside), and msgfmt finds each language
+# complete: every message translated, none fuzzy, every format kept.
+po-check:
+	@scripts/bootstrap
+	@set -e; fresh=$$(mktemp); trap 'rm -f $$fresh' EXIT; \
+	$(XGETTEXT) -o $$fresh $(POT_SOURCES); \
+	if ! diff -u -I '^"POT-Creation-Date:' po/kippfeld.pot $$fresh; then \
+	  echo "po-check: po/kippfeld.pot is not current: run make pot" >&2; exit 1; \
+	fi
+	@set -e; for code in $(POT_LANGUAGES); do \
+	  if ! msgcmp po/$$code.po po/kippfeld.pot; then \
+	    echo "po-check: po/$$code.po lacks messages of the template: run make pot" >&2; exit 1; \
+	  fi; \
+	  stats=$$(LC_ALL=C msgfmt --check --statistics -o /dev/null po/$$code.po 2>&1); \
+	  echo "po-check: $$code: $$stats"; \
+	  case "$$stats" in *fuzzy*|*untranslated*) \
+	    echo "po-check: po/$$code.po is not complete" >&2; exit 1;; esac; \
+	done
+# --- end of the program's words ---
 
 # --- The browser page ---
 # build-web/kippfeld.html: the game compiled to WebAssembly with Debian's

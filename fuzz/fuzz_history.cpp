@@ -23,14 +23,14 @@
 #include <string_view>
 #include <vector>
 
-#include "app/history_report.h"
 #include "game/catalogue.h"
 #include "game/history.h"
+#include "history/report.h"
 
 namespace {
 
 namespace game = kippfeld::game;
-namespace app = kippfeld::app;
+namespace history = kippfeld::history;
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -103,11 +103,11 @@ std::vector<std::string_view> Lines(std::string_view text) {
   return lines;
 }
 
-void CheckReport(const app::HistoryReport& report, const game::History& history, bool utf8) {
+void CheckReport(const history::HistoryReport& report, const game::History& history, bool utf8) {
   CheckShown(report.out, utf8, true);
   Check(!report.out.empty() && report.out.back() == '\n');
   // The first skipped lines are named, the rest counted in one more line.
-  const std::size_t named = std::min(history.problems.size(), app::kNamedProblems);
+  const std::size_t named = std::min(history.problems.size(), history::kNamedProblems);
   Check(report.errors.size() == named + (history.problems.size() > named ? 1 : 0));
   for (const std::string& error : report.errors) CheckShown(error, utf8, false);
 
@@ -217,7 +217,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckRoundTrip(record);
   }
   for (bool utf8 : {false, true}) {
-    CheckReport(app::ReportHistory(kPlace, content, app::ReportStyle{utf8}), history, utf8);
+    CheckReport(history::ReportHistory(kPlace, content, history::ReportStyle{utf8}), history, utf8);
     CheckShown(game::PrintableText(content, utf8), utf8, false);
   }
   return 0;

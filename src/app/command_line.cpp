@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "game/history.h"
+#include "words/words.h"
 
 #ifndef KIPPFELD_VERSION
 #error "KIPPFELD_VERSION must come from the build (the project's version)"
@@ -12,19 +13,19 @@ namespace kippfeld::app {
 
 namespace {
 
-enum class Option { kHelp, kVersion, kHistory, kNoHistory };
+enum class Option { kHelp, kVersion, kHistory, kNoHistory, kLanguage };
 
 struct OptionName {
   std::string_view shortName;  // empty when there is none
   std::string_view longName;
   Option option;
+  bool takesValue = false;
 };
 
 constexpr OptionName kOptions[] = {
-    {"-h", "--help", Option::kHelp},
-    {"-V", "--version", Option::kVersion},
-    {"", "--history", Option::kHistory},
-    {"", "--no-history", Option::kNoHistory},
+    {"-h", "--help", Option::kHelp},         {"-V", "--version", Option::kVersion},
+    {"", "--history", Option::kHistory},     {"", "--no-history", Option::kNoHistory},
+    {"", "--lang", Option::kLanguage, true},
 };
 
 const OptionName* FindOption(std::string_view argument) {
@@ -45,15 +46,10 @@ std::string Quoted(std::string_view argument) {
   return quoted;
 }
 
-// What is wrong with an argument that names no option; empty for "--".
-std::string Problem(std::string_view argument) {
-  if (argument.size() < 2 || argument[0] != '-') return "unexpected argument " + Quoted(argument);
-  std::size_t equals = argument.find('=');
-  if (argument.starts_with("--") && equals != std::string_view::npos) {
-    std::string_view name = argument.substr(0, equals);
-    if (FindOption(name) != nullptr) return "option " + Quoted(name) + " takes no value";
-  }
-  return "unknown option " + Quoted(argument);
+void Note(CommandLine& result, Mistake mistake, std::string_view argument) {
+  if (result.mistake != Mistake::kNone) return;
+  result.mistake = mistake;
+  result.argument = argument;
 }
 
 }  // namespace
@@ -64,15 +60,39 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   bool history = false;
   CommandLine result;
   bool optionsEnded = false;
-  for (const std::string& argument : arguments) {
-    const OptionName* name = optionsEnded ? nullptr : FindOption(argument);
-    if (name == nullptr) {
-      if (!optionsEnded && argument == "--") {
-        optionsEnded = true;
-      } else if (result.error.empty()) {
-        result.error = optionsEnded ? "unexpected argument " + Quoted(argument) : Problem(argument);
-      }
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    std::string_view argument = arguments[i];
+    if (optionsEnded) {
+      Note(result, Mistake::kUnexpectedArgument, argument);
       continue;
+    }
+    if (argument == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const OptionName* name = FindOption(argument);
+    std::optional<std::string_view> value;
+    std::size_t equals = argument.find('=');
+    if (name == nullptr && argument.starts_with("--") && equals != std::string_view::npos) {
+      name = FindOption(argument.substr(0, equals));
+      if (name != nullptr) value = argument.substr(equals + 1);
+    }
+    if (name == nullptr) {
+      bool option = argument.size() >= 2 && argument[0] == '-';
+      Note(result, option ? Mistake::kUnknownOption : Mistake::kUnexpectedArgument, argument);
+      continue;
+    }
+    if (value && !name->takesValue) {
+      Note(result, Mistake::kTakesNoValue, name->longName);
+      continue;
+    }
+    if (name->takesValue && !value) {
+      // The next argument is the value, whatever it looks like.
+      if (i + 1 == arguments.size()) {
+        Note(result, Mistake::kNeedsValue, name->longName);
+        continue;
+      }
+      value = arguments[++i];
     }
     switch (name->option) {
       case Option::kHelp:
@@ -87,12 +107,20 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       case Option::kNoHistory:
         result.noHistory = true;
         break;
+      case Option::kLanguage:
+        if (std::optional<words::Language> language = words::LanguageNamed(*value)) {
+          result.language = language;
+        } else {
+          Note(result, Mistake::kUnknownLanguage, *value);
+        }
+        break;
     }
   }
   if (help) {
     result.action = Action::kShowHelp;
-    result.error.clear();
-  } else if (!result.error.empty()) {
+    result.mistake = Mistake::kNone;
+    result.argument.clear();
+  } else if (result.mistake != Mistake::kNone) {
     result.action = Action::kUsageError;
   } else if (version) {
     result.action = Action::kShowVersion;
@@ -102,35 +130,64 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   return result;
 }
 
+std::string MistakeText(const CommandLine& commandLine) {
+  std::string argument = Quoted(commandLine.argument);
+  switch (commandLine.mistake) {
+    case Mistake::kNone:
+      break;
+    case Mistake::kUnexpectedArgument:
+      return words::Fill(_("unexpected argument {1}"), {argument});
+    case Mistake::kUnknownOption:
+      return words::Fill(_("unknown option {1}"), {argument});
+    case Mistake::kTakesNoValue:
+      return words::Fill(_("option {1} takes no value"), {argument});
+    case Mistake::kNeedsValue:
+      // TRANSLATORS: {1} is the option, '--lang'; de and en are its values.
+      return words::Fill(_("option {1} needs a value: de or en"), {argument});
+    case Mistake::kUnknownLanguage:
+      // TRANSLATORS: {1} is the value given; de and en are the only ones.
+      return words::Fill(_("unknown language {1} for '--lang': de or en"), {argument});
+  }
+  return {};
+}
+
 std::string UsageText() {
-  return "Usage: kippfeld [OPTION]...\n"
-         "A puzzle trainer for the text terminal, with German screens: flip the\n"
-         "cells of a 3x3 field into twelve target pictures. Without an option it\n"
-         "starts the game in the terminal.\n"
-         "\n"
-         "  -h, --help        show this help and exit\n"
-         "  -V, --version     show the version and exit\n"
-         "      --history     show the training history and exit\n"
-         "      --no-history  play, but record nothing of this game in the history\n"
-         "\n"
-         "--help wins over everything else. Otherwise an unknown option or any\n"
-         "argument is an error (exit status 2); the game takes no arguments, so\n"
-         "anything after -- is one too. --version wins over --history, and an\n"
-         "option given twice counts once.\n"
-         "\n"
-         "Keys: the arrow keys, Home, End, PgUp and PgDn select a cell, Enter\n"
-         "applies its move, P starts the test, Esc ends the game.\n"
-         "Mouse: a click on a cell's digit selects the cell, a left double click\n"
-         "there applies its move, a right double click ends the game.\n"
-         "Once installed, the manual page says more: man 6 kippfeld\n";
+  // TRANSLATORS: lines of at most 79 columns. Options and keys stay as they
+  // are; the game's screens are German unless --lang en is given.
+  return _(
+      "Usage: kippfeld [OPTION]...\n"
+      "A puzzle trainer for the text terminal: flip the cells of a 3x3 field\n"
+      "into twelve target pictures. Without an option it starts the game in\n"
+      "the terminal.\n"
+      "\n"
+      "  -h, --help        show this help and exit\n"
+      "  -V, --version     show the version and exit\n"
+      "      --history     show the training history and exit\n"
+      "      --no-history  play, but record nothing of this game in the history\n"
+      "      --lang de|en  speak German (de) or English (en); the game's screens\n"
+      "                    are German unless it is en\n"
+      "\n"
+      "--help wins over everything else. Otherwise an unknown option or any\n"
+      "argument is an error (exit status 2); the game takes no arguments, so\n"
+      "anything after -- is one too. --version wins over --history, and an\n"
+      "option given twice counts once. Without --lang, the language follows\n"
+      "LANGUAGE, LC_ALL, LC_MESSAGES and LANG (on Windows, the system's).\n"
+      "\n"
+      "Keys: the arrow keys, Home, End, PgUp and PgDn select a cell, Enter\n"
+      "applies its move, P starts the test, Esc ends the game.\n"
+      "Mouse: a click on a cell's digit selects the cell, a left double click\n"
+      "there applies its move, a right double click ends the game.\n"
+      "Once installed, the manual page says more: man 6 kippfeld\n");
 }
 
 std::string VersionText() {
-  return "kippfeld " KIPPFELD_VERSION "\n";
+  // TRANSLATORS: {1} is the version number, 1.2.0.
+  return words::Fill(_("kippfeld {1}\n"), {KIPPFELD_VERSION});
 }
 
 std::string UsageErrorLine(const CommandLine& commandLine) {
-  return "kippfeld: " + commandLine.error + "; try 'kippfeld --help'\n";
+  // TRANSLATORS: {1} says what is wrong, as in "unknown option '-x'".
+  return "kippfeld: " + words::Fill(_("{1}; try 'kippfeld --help'\n"), {MistakeText(commandLine)});
 }
 
 }  // namespace kippfeld::app

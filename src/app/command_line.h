@@ -10,10 +10,16 @@
 // - Otherwise --version wins over --history, whatever their order.
 // - An option given twice counts once; --no-history goes with any action,
 //   though only a game has anything to leave out of the history.
+// - --lang takes a value, de or en (--lang de or --lang=de), and goes with
+//   any action; given twice, the last one counts. Any other value is a
+//   mistake.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "words/language.h"
 
 namespace kippfeld::app {
 
@@ -25,20 +31,39 @@ enum class Action {
   kUsageError,
 };
 
+// What was wrong with the arguments; the words are chosen when they are
+// shown, once the language is known, which may be named after the mistake.
+enum class Mistake {
+  kNone,
+  kUnexpectedArgument,
+  kUnknownOption,
+  kTakesNoValue,
+  kNeedsValue,
+  kUnknownLanguage,
+};
+
 struct CommandLine {
   Action action = Action::kPlay;
   // Play, but record nothing of this run in the training history.
   bool noHistory = false;
-  // For kUsageError, what was wrong, naming the argument: "unknown option '-x'".
-  std::string error;
+  // The language --lang asked for, if any.
+  std::optional<words::Language> language;
+  // For kUsageError, the first mistake and the argument (or option) it is in.
+  Mistake mistake = Mistake::kNone;
+  std::string argument;
 };
 
 // Reads the arguments that follow the program's name.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
+// What was wrong, naming the argument: "unknown option '-x'"; empty without
+// a mistake.
+std::string MistakeText(const CommandLine& commandLine);
+
 // What --help prints on standard output.
 std::string UsageText();
 // What --version prints on standard output: "kippfeld 1.2.0" and a newline.
+// (Like every text here, in the words' current language, UTF-8.)
 std::string VersionText();
 // The one line a usage error prints on standard error, with the way to help.
 std::string UsageErrorLine(const CommandLine& commandLine);

@@ -5,25 +5,33 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/file_history_store.h"
-#include "app/game_end.h"
-#include "app/history_report.h"
 #include "console/startup.h"
 #include "game/flow.h"
 #include "game/history.h"
 #include "game/history_store.h"
+#include "history/after_game.h"
+#include "history/file/file_store.h"
+#include "history/report.h"
 #include "platform/backend.h"
 #include "platform/history_file.h"
+#include "words/choice.h"
+#include "words/words.h"
 
 namespace {
 
 using namespace kippfeld;
 
+// The text as the stream takes it: UTF-8, or ASCII with a translation's
+// letters written out.
+void Put(const std::string& text, std::FILE* stream) {
+  std::fputs(words::ForOutput(text, platform::StreamTakesUtf8(stream)).c_str(), stream);
+}
+
 // A failed write (a full disk, a closed pipe) must not pass for an answer.
 int Print(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
+  Put(text, stdout);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-    std::fputs("kippfeld: cannot write to standard output\n", stderr);
+    Put(std::string("kippfeld: ") + _("cannot write to standard output") + "\n", stderr);
     return 1;
   }
   return 0;
@@ -31,7 +39,7 @@ int Print(const std::string& text) {
 
 // The history file the game records in, and what the game leaves behind.
 // Made before the action below is registered, so they outlive it.
-std::optional<app::FileHistoryStore> theStore;
+std::optional<history::FileHistoryStore> theStore;
 game::GameReport theReport;
 
 // Runs once the console is given back, so that it is read after the game
@@ -40,16 +48,14 @@ game::GameReport theReport;
 // An end by a signal never comes here, and a terminal that went away leaves
 // no table.
 void TellGameReport() {
-  std::string after = app::AfterGameText(theReport, theStore ? &*theStore : nullptr,
-                                         platform::StreamTakesUtf8(stdout));
+  std::string after = history::AfterGameText(theReport, theStore ? &*theStore : nullptr,
+                                             platform::StreamTakesUtf8(stdout));
   if (!after.empty()) {
     std::fputs(after.c_str(), stdout);
     std::fflush(stdout);
   }
   const std::string& failure = theReport.historyFailure;
-  if (failure.empty()) return;
-  bool utf8 = platform::StreamTakesUtf8(stderr);
-  std::fprintf(stderr, "kippfeld: %s\n", game::PrintableText(failure, utf8).c_str());
+  if (!failure.empty()) Put("kippfeld: " + game::PrintableText(failure, true) + "\n", stderr);
 }
 
 }  // namespace
@@ -59,23 +65,30 @@ int main(int argc, char** argv) {
   // Everything but playing is answered here, before the terminal is opened.
   const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
   const app::CommandLine commandLine = app::ParseCommandLine(arguments);
+  // Read from the environment, never from the C library's locale: the
+  // process stays in the C locale, whatever the player's is.
+  const words::Language language = commandLine.language.value_or(
+      words::ChooseLanguage(words::ProcessEnvironment(platform::UserInterfaceLanguage())));
+  words::UseLanguage(language);
   switch (commandLine.action) {
     case app::Action::kShowHelp:
       return Print(app::UsageText());
     case app::Action::kShowVersion:
       return Print(app::VersionText());
     case app::Action::kUsageError:
-      std::fputs(app::UsageErrorLine(commandLine).c_str(), stderr);
+      Put(app::UsageErrorLine(commandLine), stderr);
       return 2;
     case app::Action::kShowHistory: {
-      app::FileHistoryStore store;
-      return app::RunHistoryCommand(store, {platform::StreamTakesUtf8(stdout)}, stdout, stderr);
+      history::FileHistoryStore store;
+      return history::RunHistoryCommand(store, {platform::StreamTakesUtf8(stdout)}, stdout, stderr);
     }
     case app::Action::kPlay:
       break;
   }
   game::GameSetting setting;
   setting.report = &theReport;
+  // The screens are German in every locale; only --lang en asks for others.
+  setting.language = commandLine.language.value_or(words::Language::German);
   if (!commandLine.noHistory) {
     setting.history = &theStore.emplace();
   }

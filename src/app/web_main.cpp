@@ -10,18 +10,20 @@
 #include <string>
 #include <vector>
 
-#include "app/file_history_store.h"
-#include "app/history_import.h"
-#include "app/history_report.h"
-#include "app/history_source.h"
 #include "console/startup.h"
 #include "game/flow.h"
 #include "game/history.h"
 #include "game/history_store.h"
+#include "history/file/file_store.h"
+#include "history/import.h"
+#include "history/report.h"
+#include "history/source.h"
 #include "platform/web/web_host.h"
 #include "platform/web/web_keys.h"
 #include "platform/web/web_mouse.h"
 #include "platform/web/web_platform.h"
+#include "words/choice.h"
+#include "words/words.h"
 
 // web_library.js
 extern "C" {
@@ -48,12 +50,13 @@ platform::MouseRecords& TheMouse() {
 }
 
 // The history in the browser's storage, kept by the same rules as the file.
-app::FileHistoryStore& TheStore() {
-  static app::FileHistoryStore store;
+history::FileHistoryStore& TheStore() {
+  static history::FileHistoryStore store;
   return store;
 }
 
 game::GameReport theReport;
+game::GameSetting theSetting{&TheStore(), &theReport};
 
 // The texts last handed to the page; each lives until the next call.
 std::string theText;
@@ -72,10 +75,13 @@ std::string Lines(const std::vector<std::string>& lines) {
 // the browser refuses its storage.
 bool ReadStored(std::string& content) {
   std::string reason;
-  if (app::ReadWhole(TheStore(), content, reason) != platform::HistoryRead::kFailed) return true;
-  theProblems = "kippfeld: cannot read the history " +
-                game::PrintableText(TheStore().Place(), true) + ": " +
-                game::PrintableText(reason, true) + "\n";
+  if (history::ReadWhole(TheStore(), content, reason) != platform::HistoryRead::kFailed)
+    return true;
+  theProblems =
+      "kippfeld: " +
+      game::PrintableText(
+          words::Fill(_("cannot read the history {1}: {2}"), {TheStore().Place(), reason}), true) +
+      "\n";
   return false;
 }
 
@@ -86,7 +92,7 @@ void HistoryReport() {
   theText.clear();
   std::string content;
   if (ReadStored(content)) {
-    app::HistoryReport report = app::ReportHistory(TheStore().Place(), content, {true});
+    history::HistoryReport report = history::ReportHistory(TheStore().Place(), content, {true});
     theProblems = Lines(report.errors);
     theText = std::move(report.out);
   }
@@ -104,15 +110,17 @@ void HistoryAdd(const char* name, std::string_view content) {
   theProblems.clear();
   std::string kept;
   if (!ReadStored(kept)) {
-    theText = "Nothing added.";
+    theText = _("Nothing added.");
     return;
   }
-  app::HistoryImport import = app::PlanHistoryImport(kept, name, content);
+  history::HistoryImport import = history::PlanHistoryImport(kept, name, content);
   theProblems = Lines(import.errors);
-  theText = app::ImportSummary(import, name);
+  theText = history::ImportSummary(import, name);
   if (import.added > 0) {
     std::string reason = TheStore().Append(game::HistoryHeader(), import.records);
-    if (!reason.empty()) theText = "Nothing added: " + game::PrintableText(reason, true);
+    if (!reason.empty()) {
+      theText = words::Fill(_("Nothing added: {1}"), {game::PrintableText(reason, true)});
+    }
   }
 }
 
@@ -128,7 +136,8 @@ bool RunPageJobs() {
     theText.clear();
     theProblems.clear();
     if (name == nullptr || bytes == nullptr) {
-      theProblems = "kippfeld: the page has no memory left for the history\n";
+      theProblems =
+          "kippfeld: " + std::string(_("the page has no memory left for the history")) + "\n";
     } else if (job == PageJob::kReport) {
       HistoryReport();
     } else if (job == PageJob::kContent) {
@@ -178,6 +187,32 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_protocol() {
   return protocol.c_str();
 }
 
+// The language of the program's words (the history's report, its
+// messages) from now on: languages is a list as LANGUAGE holds one
+// ("de-AT:en", the browser's languages or the player's choice), read the
+// same way; English when it names neither German nor English. Returns 1 for
+// German, 0 for English.
+EMSCRIPTEN_KEEPALIVE int kippfeld_language(const char* languages) {
+  words::LanguageEnvironment environment;
+  environment.language = languages != nullptr ? languages : "";
+  // The page has no locale variables: its list stands alone.
+  environment.system = "en";
+  words::Language language = words::ChooseLanguage(environment);
+  words::UseLanguage(language);
+  return language == words::Language::German ? 1 : 0;
+}
+
+// The language of the game's screens, "de" or "en", as --lang gives it: for
+// a game not yet started (the page loads one instance per game). German
+// unless the player chose English; returns 0 for any other code, which
+// changes nothing.
+EMSCRIPTEN_KEEPALIVE int kippfeld_screens_language(const char* code) {
+  std::optional<words::Language> language = words::LanguageNamed(code != nullptr ? code : "");
+  if (!language) return 0;
+  theSetting.language = *language;
+  return 1;
+}
+
 // A key pressed in the page: kQueued when a record was queued.
 EMSCRIPTEN_KEEPALIVE int kippfeld_key(const char* code, const char* key, int modifiers) {
   platform::BrowserKey browserKey{code, key, static_cast<std::uint32_t>(modifiers)};
@@ -220,8 +255,7 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_failure() {
 }  // extern "C"
 
 int main() {
-  static game::GameSetting setting{&TheStore(), &theReport};
   console::StartUp(ThePlatform(), [](const console::StartParameters& start) {
-    return game::GameMain(start, setting);
+    return game::GameMain(start, theSetting);
   });
 }

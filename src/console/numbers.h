@@ -23,9 +23,16 @@ static_assert(std::numeric_limits<long double>::digits >= 64,
 static_assert(std::numeric_limits<long double>::max_exponent10 >= 4932,
               "kippfeld needs a long double with the extended exponent range");
 
+// The significant digits a number is written with: a value held in a
+// single-precision variable (a float) shows its 7, a value computed on the
+// spot in long double its 15. The screens, the results table and the
+// history file all write with these two.
+inline constexpr int kStoredDigits = 7;
+inline constexpr int kComputedDigits = 15;
+
 // The number text form: sign place (blank or "-"), the digits with `digits`
-// (7 or 15) significant digits in fixed, fractional or exponent form, and one
-// trailing blank.
+// (kStoredDigits or kComputedDigits) significant digits in fixed, fractional
+// or exponent form, and one trailing blank.
 std::string FormatNumber(long double value, int digits);
 
 // Reads a decimal number from the start of text; never fails (no number: 0).

@@ -10,13 +10,17 @@
 
 #include "console/numbers.h"
 #include "game/results.h"
+#include "platform/utf8.h"
+#include "words/words.h"
 
 namespace kippfeld::game {
 
 namespace {
 
-constexpr int kStoredDigits = 7;     // a float's own value, as the table writes counts
-constexpr int kComputedDigits = 15;  // the listed times, as the table writes them
+// A total and the counts are a float's own value, the listed times
+// computed, as the table writes them.
+using console::kComputedDigits;
+using console::kStoredDigits;
 
 // Longer number texts are absurd for any column; shorter ones cannot
 // overflow while they are read.
@@ -27,6 +31,7 @@ constexpr std::size_t kLongestNumber = 12;
 constexpr std::size_t kLongestLine = 1024;
 
 constexpr std::string_view kDateExample = "2025-03-14T09:26:53+01:00";
+constexpr const char* kTooManyMoves = N_("{1} is more moves than the game counts");
 constexpr std::size_t kShownFieldLength = 30;
 
 // The table's number text form without its sign place and trailing blank.
@@ -59,42 +64,6 @@ std::size_t TimeColumn(int task) {
 
 std::size_t MovesColumn(int task) {
   return TimeColumn(task) + 1;
-}
-
-// The length of the well-formed UTF-8 sequence at `at`, 0 when there is none
-// (a stray continuation byte, a cut sequence, an overlong form, a surrogate
-// or a value past U+10FFFF); the code point goes to `codePoint`.
-std::size_t Utf8Length(std::string_view text, std::size_t at, char32_t& codePoint) {
-  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  unsigned char lead = byte(at);
-  std::size_t length = 0;
-  char32_t lowest = 0;
-  if (lead < 0x80) {
-    codePoint = lead;
-    return 1;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    lowest = 0x80;
-    codePoint = lead & 0x1Fu;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    lowest = 0x800;
-    codePoint = lead & 0x0Fu;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    lowest = 0x10000;
-    codePoint = lead & 0x07u;
-  } else {
-    return 0;
-  }
-  if (at + length > text.size()) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(at + i) & 0xC0) != 0x80) return 0;
-    codePoint = (codePoint << 6) | (byte(at + i) & 0x3Fu);
-  }
-  if (codePoint < lowest || codePoint > 0x10FFFF) return 0;
-  if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
-  return length;
 }
 
 bool IsControl(char32_t codePoint) {
@@ -140,16 +109,20 @@ Fault TextFault(std::string_view line) {
       continue;
     }
     char32_t codePoint = 0;
-    std::size_t length = Utf8Length(line, at, codePoint);
-    std::string position = " at byte " + std::to_string(at + 1);
+    std::size_t length = platform::Utf8Length(line, at, codePoint);
+    std::string position = std::to_string(at + 1);
     if (length == 0) {
-      return {"not UTF-8 (byte " + Hex(lead) + position + ")", "not UTF-8"};
+      // TRANSLATORS: {1} is the byte in hex (0xFF), {2} its position.
+      return {words::Fill(_("not UTF-8 (byte {1} at byte {2})"), {Hex(lead), position}),
+              _("not UTF-8")};
     }
-    if (codePoint == 0) return {"a NUL byte" + position, "a NUL byte"};
+    if (codePoint == 0) {
+      return {words::Fill(_("a NUL byte at byte {1}"), {position}), _("a NUL byte")};
+    }
     if (codePoint != '\t' && IsControl(codePoint)) {
-      return {"a control character (" + Hex(static_cast<unsigned char>(codePoint & 0xFF)) +
-                  position + ")",
-              "a control character"};
+      std::string hex = Hex(static_cast<unsigned char>(codePoint & 0xFF));
+      return {words::Fill(_("a control character ({1} at byte {2})"), {hex, position}),
+              _("a control character")};
     }
     at += length;
   }
@@ -206,62 +179,74 @@ class LineReader {
 
   Fault Read(TestRecord& record) {
     if (!IsDateTime(columns_[0])) {
-      return {"started: " + Shown(columns_[0]) + " is not a date and time like " +
-                  std::string(kDateExample),
-              "started: not a date and time"};
+      // TRANSLATORS: "started" is the column's name in the file; {1} is
+      // what the column holds, {2} an example of a date and time.
+      return {words::Fill(_("started: {1} is not a date and time like {2}"),
+                          {Shown(columns_[0]), kDateExample}),
+              _("started: not a date and time")};
     }
     record.started = std::string(columns_[0]);
     long long tasks = 0;
     long long moves = 0;
     long double time = 0;
-    if (!Count(1, kTaskCount, "is more than the 12 tasks there are", tasks)) return fault_;
+    if (!Count(1, kTaskCount, N_("{1} is more than the 12 tasks there are"), tasks)) return fault_;
     record.tasks = static_cast<int>(tasks);
     // A total is a float sum of tenths, so it need not be whole tenths itself.
-    if (!Seconds(2, kMostTotalSeconds, "twelve tasks can take", false, time)) return fault_;
-    if (!Count(3, kMostMoves, "is more moves than the game counts", moves)) return fault_;
+    if (!Seconds(2, kMostTotalSeconds, N_("{1} seconds is more than twelve tasks can take ({2})"),
+                 false, time)) {
+      return fault_;
+    }
+    if (!Count(3, kMostMoves, kTooManyMoves, moves)) return fault_;
     record.time = static_cast<float>(time);
     record.moves = moves;
     for (int k = 1; k <= kTaskCount; ++k) {
-      if (!Seconds(TimeColumn(k), kMostTaskSeconds, "a task can take", true, record.taskTime[k])) {
+      if (!Seconds(TimeColumn(k), kMostTaskSeconds,
+                   N_("{1} seconds is more than a task can take ({2})"), true,
+                   record.taskTime[k])) {
         return fault_;
       }
-      if (!Count(MovesColumn(k), kMostMoves, "is more moves than the game counts",
-                 record.taskMoves[k])) {
-        return fault_;
-      }
+      if (!Count(MovesColumn(k), kMostMoves, kTooManyMoves, record.taskMoves[k])) return fault_;
     }
     return Consistency(record);
   }
 
  private:
-  bool Fail(std::size_t at, std::string detail, std::string_view kind) {
+  // The column's name (as the file's header has it) before what is wrong.
+  bool Fail(std::size_t at, std::string_view detail, std::string_view kind) {
     const std::string& name = ColumnNames()[at];
-    fault_ = {name + ": " + std::move(detail), name + ": " + std::string(kind)};
+    // TRANSLATORS: {1} is a column's name in the file (t3_s), {2} what is
+    // wrong with it.
+    const char* form = _("{1}: {2}");
+    fault_ = {words::Fill(form, {name, detail}), words::Fill(form, {name, kind})};
     return false;
   }
 
-  bool Count(std::size_t at, long long most, std::string_view tooMany, long long& value) {
+  // tooMany is a marked text: {1} the number, and where a {2} follows, the
+  // most there can be.
+  bool Count(std::size_t at, long long most, const char* tooMany, long long& value) {
     std::string_view text = columns_[at];
     if (!text.empty() && text[0] == '-' && AllDigits(text.substr(1))) {
-      return Fail(at, Shown(text) + " is negative", "negative");
+      return Fail(at, words::Fill(_("{1} is negative"), {Shown(text)}), _("negative"));
     }
-    if (!AllDigits(text))
-      return Fail(at, Shown(text) + " is not a whole number", "not a whole number");
+    if (!AllDigits(text)) {
+      return Fail(at, words::Fill(_("{1} is not a whole number"), {Shown(text)}),
+                  _("not a whole number"));
+    }
     if (text.size() > kLongestNumber) {
-      return Fail(at, Shown(text) + " " + std::string(tooMany), "too large");
+      return Fail(at, words::Fill(_(tooMany), {Shown(text)}), _("too large"));
     }
     value = 0;
     for (char digit : text) value = value * 10 + (digit - '0');
     if (value > most) {
-      return Fail(
-          at, std::string(text) + " " + std::string(tooMany) + " (" + std::to_string(most) + ")",
-          "too large");
+      return Fail(at, words::Fill(_(tooMany), {text}) + " (" + std::to_string(most) + ")",
+                  _("too large"));
     }
     return true;
   }
 
   // Seconds: digits with at most one point, as the table lists them.
-  bool Seconds(std::size_t at, long double most, std::string_view why, bool wholeTenths,
+  // tooMuch is a marked text: {1} the number, {2} the most there can be.
+  bool Seconds(std::size_t at, long double most, const char* tooMuch, bool wholeTenths,
                long double& value) {
     std::string_view text = columns_[at];
     std::string_view digits = text;
@@ -274,21 +259,27 @@ class LineReader {
     bool number = (whole.empty() || AllDigits(whole)) &&
                   (point == std::string_view::npos ? !whole.empty() : AllDigits(fraction));
     if (!number) {
-      return Fail(at, Shown(text) + " is not a number of seconds", "not a number of seconds");
+      return Fail(at, words::Fill(_("{1} is not a number of seconds"), {Shown(text)}),
+                  _("not a number of seconds"));
     }
-    if (negative) return Fail(at, Shown(text) + " is negative", "negative");
-    if (text.size() > kLongestNumber) return Fail(at, Shown(text) + " is too long", "too long");
+    if (negative) return Fail(at, words::Fill(_("{1} is negative"), {Shown(text)}), _("negative"));
+    if (text.size() > kLongestNumber) {
+      return Fail(at, words::Fill(_("{1} is too long"), {Shown(text)}), _("too long"));
+    }
     value = console::ParseNumber(text);
     if (value > most) {
-      return Fail(at,
-                  std::string(text) + " seconds is more than " + std::string(why) + " (" +
-                      NumberText(most, kComputedDigits) + ")",
-                  "too large");
+      // The bound in the words' own number form; the column's text as the
+      // file has it.
+      std::string bound = NumberText(most, kComputedDigits);
+      if (std::size_t point = bound.find('.'); point != std::string::npos) {
+        bound.replace(point, 1, words::DecimalSeparator());
+      }
+      return Fail(at, words::Fill(_(tooMuch), {text, bound}), _("too large"));
     }
     std::string_view fractionDigits = fraction.substr(0, fraction.find_last_not_of('0') + 1);
     if (wholeTenths && fractionDigits.size() > 1) {
-      return Fail(at, std::string(text) + " is not a whole number of tenths",
-                  "not a whole number of tenths");
+      return Fail(at, words::Fill(_("{1} is not a whole number of tenths"), {text}),
+                  _("not a whole number of tenths"));
     }
     return true;
   }
@@ -298,18 +289,18 @@ class LineReader {
     long long moves = 0;
     std::array<float, kEntryCount> times{};
     for (int k = 1; k <= kTaskCount; ++k) {
+      std::string tasks = std::to_string(record.tasks);
       if (k > record.tasks && record.taskTime[k] != 0) {
+        // TRANSLATORS: "tasks" is the column's name in the file.
         Fail(TimeColumn(k),
-             "a time for a task that was not completed (tasks is " + std::to_string(record.tasks) +
-                 ")",
-             "a time for a task not completed");
+             words::Fill(_("a time for a task that was not completed (tasks is {1})"), {tasks}),
+             _("a time for a task not completed"));
         return fault_;
       }
       if (k > record.tasks + 1 && record.taskMoves[k] != 0) {
         Fail(MovesColumn(k),
-             "moves for a task that was never reached (tasks is " + std::to_string(record.tasks) +
-                 ")",
-             "moves for a task never reached");
+             words::Fill(_("moves for a task that was never reached (tasks is {1})"), {tasks}),
+             _("moves for a task never reached"));
         return fault_;
       }
       moves += record.taskMoves[k];
@@ -318,9 +309,14 @@ class LineReader {
     // The total's count stops at the bound, as the tasks' own counts do.
     if (record.moves != std::min(moves, kMostMoves)) {
       std::string sum = std::to_string(moves);
-      if (moves > kMostMoves) sum += ", where the count stops at " + std::to_string(kMostMoves);
-      Fail(3, std::to_string(record.moves) + " is not the sum of the task moves (" + sum + ")",
-           "not the sum of the task moves");
+      if (moves > kMostMoves) {
+        sum =
+            words::Fill(_("{1}, where the count stops at {2}"), {sum, std::to_string(kMostMoves)});
+      }
+      Fail(3,
+           words::Fill(_("{1} is not the sum of the task moves ({2})"),
+                       {std::to_string(record.moves), sum}),
+           _("not the sum of the task moves"));
       return fault_;
     }
     // Compared at the float's own seven digits, the way the file writes a
@@ -331,8 +327,9 @@ class LineReader {
     std::string total = NumberText(sum, kStoredDigits);
     std::string written = NumberText(record.time, kStoredDigits);
     if (written != total) {
-      Fail(2, written + " is not the sum of the task times (" + total + ")",
-           "not the sum of the task times");
+      // The numbers as the file writes them, to be found there.
+      Fail(2, words::Fill(_("{1} is not the sum of the task times ({2})"), {written, total}),
+           _("not the sum of the task times"));
       return fault_;
     }
     return {};
@@ -343,7 +340,7 @@ class LineReader {
 };
 
 Fault ReadLine(std::string_view line, TestRecord& record) {
-  if (line.empty()) return Plain("an empty line");
+  if (line.empty()) return Plain(_("an empty line"));
   if (Fault fault = TextFault(line); !fault.reason.empty()) return fault;
   Columns columns;
   std::size_t count = 0;
@@ -355,8 +352,10 @@ Fault ReadLine(std::string_view line, TestRecord& record) {
     line.remove_prefix(tab + 1);
   }
   if (count != columns.size()) {
-    return {std::to_string(count) + " columns instead of " + std::to_string(kHistoryColumns),
-            "the wrong number of columns"};
+    return {words::Fill(words::NGettext("{1} column instead of {2}", "{1} columns instead of {2}",
+                                        static_cast<unsigned long>(count)),
+                        {std::to_string(count), std::to_string(kHistoryColumns)}),
+            _("the wrong number of columns")};
   }
   return LineReader(columns).Read(record);
 }
@@ -425,8 +424,9 @@ void HistoryReader::Read(std::string_view piece) {
     ++number_;
     if (overlong_) {
       overlong_ = false;
-      Fault fault = Plain("a line longer than any record");
-      fault.reason += " (more than " + std::to_string(kLongestLine) + " bytes)";
+      Fault fault = Plain(_("a line longer than any record"));
+      fault.reason = words::Fill(_("a line longer than any record (more than {1} bytes)"),
+                                 {std::to_string(kLongestLine)});
       problem_({number_, std::move(fault.reason), std::move(fault.kind)});
     } else if (pending_.empty()) {
       TakeLine(part);
@@ -442,8 +442,8 @@ void HistoryReader::Finish() {
   if (pending_.empty() && !overlong_) return;
   // Whatever a write cut short may still look like a record with its last
   // number cut, so it is never taken.
-  Fault fault = Plain("the last line has no line end");
-  fault.reason += " (a write was cut short)";
+  Fault fault = Plain(_("the last line has no line end"));
+  fault.reason = _("the last line has no line end (a write was cut short)");
   problem_({number_ + 1, std::move(fault.reason), std::move(fault.kind)});
   pending_.clear();
   overlong_ = false;
@@ -477,11 +477,11 @@ std::string PrintableText(std::string_view text, bool utf8) {
   std::string printable;
   for (std::size_t at = 0; at < text.size();) {
     char32_t codePoint = 0;
-    std::size_t length = Utf8Length(text, at, codePoint);
+    std::size_t length = platform::Utf8Length(text, at, codePoint);
     if (length == 0 || IsControl(codePoint) || (length > 1 && !utf8)) {
       std::size_t count = std::max<std::size_t>(length, 1);
       for (std::size_t i = 0; i < count; ++i) {
-        printable += "\\x" + Hex(static_cast<unsigned char>(text[at + i])).substr(2);
+        printable += platform::HexEscape(static_cast<unsigned char>(text[at + i]));
       }
       at += count;
       continue;

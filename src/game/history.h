@@ -65,7 +65,8 @@ std::string HistoryLineFault(std::string_view line);
 
 struct HistoryProblem {
   long long line = 0;  // 1-based
-  std::string reason;  // printable ASCII
+  // In the words' language; what it quotes of the line is printable ASCII.
+  std::string reason;
   // The reason without what is particular to the line ("t3_s: not a number
   // of seconds"): problems of one kind have the same text, to be counted.
   std::string kind;

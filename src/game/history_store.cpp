@@ -6,6 +6,7 @@
 
 #include "game/flow.h"
 #include "game/history.h"
+#include "words/words.h"
 
 namespace kippfeld::game {
 
@@ -29,9 +30,10 @@ void RecordTest(const GameSession& session) {
     return;
   }
   std::string place = store->Place();
-  report->historyFailure = "the test was not recorded";
-  if (!place.empty()) report->historyFailure.append(" in ").append(place);
-  report->historyFailure.append(": ").append(reason);
+  // TRANSLATORS: {1} is the history file's name, {2} why it failed.
+  report->historyFailure =
+      place.empty() ? words::Fill(_("the test was not recorded: {1}"), {reason})
+                    : words::Fill(_("the test was not recorded in {1}: {2}"), {place, reason});
 }
 
 }  // namespace kippfeld::game

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "game/language.h"
+
 namespace kippfeld::game {
 
 struct GameSession;
@@ -45,6 +47,8 @@ struct GameReport {
 struct GameSetting {
   HistoryStore* history = nullptr;  // none: no test is recorded
   GameReport* report = nullptr;     // none: nothing is left behind
+  // The language of the game's screens.
+  Language language = Language::German;
 };
 
 // The stamp for the test that P is starting now: the store's local date and

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "console/platform.h"
 
@@ -23,5 +24,10 @@ void AtProcessEnd(void (*action)());
 // before it returns stays until a key is pressed instead of vanishing with
 // the window. Elsewhere it does nothing.
 void KeepOwnConsoleOpen();
+
+// The language of the system's user interface where it keeps one apart
+// from the environment, as a locale name ("de-DE"): Windows. Empty where the
+// environment's locale variables say it (POSIX).
+std::string UserInterfaceLanguage();
 
 }  // namespace kippfeld::platform

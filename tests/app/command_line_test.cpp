@@ -29,7 +29,7 @@ TEST_P(ParseCommandLineTest, GivesTheActionTheFlagAndTheError) {
   CommandLine line = ParseCommandLine(c.arguments);
   EXPECT_EQ(line.action, c.action);
   EXPECT_EQ(line.noHistory, c.noHistory);
-  EXPECT_EQ(line.error, c.error);
+  EXPECT_EQ(MistakeText(line), c.error);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachOptionAlone, ParseCommandLineTest,
@@ -117,7 +117,7 @@ std::string Spelled(std::string_view bytes) {
 }
 
 std::string Shown(const std::string& argument) {
-  const std::string error = ParseCommandLine({argument}).error;
+  const std::string error = MistakeText(ParseCommandLine({argument}));
   const std::string prefix = "unexpected argument '";
   EXPECT_TRUE(error.starts_with(prefix) && error.ends_with("'")) << error;
   return error.substr(prefix.size(), error.size() - prefix.size() - 1);

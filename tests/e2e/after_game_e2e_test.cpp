@@ -89,6 +89,28 @@ TEST(AfterGameE2E, TheSecondTestNamesItsNewBest) {
   }
 }
 
+// The line after the game in the player's language, its numbers in the
+// language's form; the game's screens stay German as always.
+TEST(AfterGameE2E, TheKeptLineSpeaksThePlayersLanguage) {
+  std::string history;
+  SessionOptions options;
+  options.environment = {{"LANGUAGE", "de"}};
+  std::unique_ptr<PtySession> first = StartGame(options);
+  history = first->HistoryPath();
+  ASSERT_TRUE(PlayTask1ToTheTable(*first, 1));
+  ASSERT_TRUE(EndFromResults(*first));
+  EXPECT_GT(RowStartingWith(*first, "Test in " + history + " festgehalten."), 0) << Dump(*first);
+  options.environment.emplace_back("KIPPFELD_HISTORY", history);
+  std::unique_ptr<PtySession> second = StartGame(options);
+  ASSERT_TRUE(PlayTask1ToTheTable(*second));
+  ASSERT_TRUE(EndFromResults(*second));
+  int kept = RowStartingWith(*second, "Test in ");
+  ASSERT_GT(kept, 0) << Dump(*second);
+  std::string line = second->RowText(kept) + second->RowText(kept + 1);
+  EXPECT_NE(line.find(" Neue pers\u00f6nliche Bestleistung"), std::string::npos) << line;
+  EXPECT_NE(line.find("Z\u00fcge der Aufgabe 1."), std::string::npos) << line;
+}
+
 TEST(AfterGameE2E, AsciiLocaleGetsTheStandIns) {
   SessionOptions options;
   options.locale = "C";

@@ -57,6 +57,9 @@ DetachedRun RunDetached(const std::string& program, const std::vector<std::strin
     if (!options.outputFile.empty()) outputFd = open(options.outputFile.c_str(), O_WRONLY);
     dup2(outputFd, 1);
     dup2(error[1], 2);
+    // The program's words in English, whatever the language of whoever runs
+    // the tests, unless the test says otherwise.
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
     for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
     execv(args[0], args.data());
     _exit(127);

@@ -109,6 +109,7 @@ CommandResult RunKippfeld(const std::vector<std::string>& arguments,
     dup2(err[1], 2);
     close(out[0]);
     close(err[0]);
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
     for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
     std::vector<std::string> argv{KIPPFELD_BINARY};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -258,6 +259,18 @@ TEST(HistoryE2E, PlaceThatCannotBeWrittenIsNamedAfterTheTerminalIsGivenBack) {
     EXPECT_LT(left, said);
   }
   EXPECT_EQ(Contents(folder.path() + "/file"), "x");
+}
+
+TEST(HistoryE2E, ThePlaceThatCannotBeWrittenIsNamedInThePlayersLanguage) {
+  TemporaryFolder folder;
+  SessionOptions options = WithHistory(folder.path());
+  options.environment.emplace_back("LANGUAGE", "de");
+  auto s = StartGame(options);
+  ASSERT_TRUE(StartTest(*s));
+  EndWithTable(*s);
+  std::string message =
+      "kippfeld: der Test wurde nicht in " + folder.path() + " festgehalten: Ist ein Ordner\r\n";
+  EXPECT_NE(s->Output().find(message), std::string::npos) << s->Output();
 }
 
 // A complete test of twelve tasks of `seconds` each, 3 moves each.

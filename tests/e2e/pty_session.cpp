@@ -195,6 +195,10 @@ PtySession::PtySession(const std::string& program, const SessionOptions& options
     putenv(term.data());
     setenv("LANG", options.locale.c_str(), 1);
     setenv("LC_ALL", options.locale.c_str(), 1);
+    // The program's words in English unless the test says otherwise: in
+    // C.UTF-8, LANGUAGE would count.
+    unsetenv("LANGUAGE");
+    unsetenv("LC_MESSAGES");
     // A test's games never go into the history of whoever runs the tests:
     // each session has a file of its own, removed with the session.
     setenv("KIPPFELD_HISTORY", history.c_str(), 1);

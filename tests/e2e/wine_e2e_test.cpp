@@ -13,6 +13,8 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "detached_run.h"
 #include "e2e_support.h"
@@ -197,6 +199,53 @@ TEST(WineE2E, OptionsAreAnsweredWithoutAConsole) {
   EXPECT_NE(mistake.error.find("kippfeld: unknown option '--bogus'; try 'kippfeld --help'\r\n"),
             std::string::npos)
       << mistake.error;
+}
+
+// The program's words follow LANGUAGE, and otherwise the language of
+// wine's own interface (English here: wine takes it from a locale this
+// machine need not have); German letters written out for a pipe, which gets
+// ASCII.
+TEST(WineE2E, SpeaksThePlayersLanguage) {
+  const char* exe = std::getenv("KIPPFELD_WINE_EXE");
+  if (!IsRegularFile(exe)) GTEST_SKIP() << "KIPPFELD_WINE_EXE names no kippfeld.exe";
+  std::string wine = FindOnPath("wine");
+  if (wine.empty()) GTEST_SKIP() << "wine is not on PATH";
+  struct Case {
+    std::vector<std::pair<std::string, std::string>> environment;
+    std::vector<std::string> arguments;
+    bool german;
+  };
+  const Case cases[] = {
+      {{}, {}, false},
+      {{{"LANGUAGE", "de"}}, {}, true},
+      {{{"LANGUAGE", "de"}}, {"--lang", "en"}, false},
+      {{{"LANGUAGE", "en"}, {"LANG", "de_DE.UTF-8"}}, {}, false},
+      {{}, {"--lang=de"}, true},
+  };
+  for (const Case& c : cases) {
+    DetachedOptions options;
+    options.environment = {{"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+    options.environment.insert(options.environment.end(), c.environment.begin(),
+                               c.environment.end());
+    options.deadlineMs = kFirstScreenMs;
+    std::vector<std::string> arguments = {exe};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    arguments.push_back("--bogus");
+    DetachedRun run = RunDetached(wine, arguments, options);
+    ASSERT_TRUE(run.exited);
+    std::string line =
+        c.german ? "kippfeld: unbekannte Option '--bogus'; Hilfe gibt 'kippfeld --help'\r\n"
+                 : "kippfeld: unknown option '--bogus'; try 'kippfeld --help'\r\n";
+    EXPECT_NE(run.error.find(line), std::string::npos)
+        << (c.environment.empty() ? "" : c.environment[0].second) << ": " << run.error;
+  }
+  DetachedOptions options;
+  options.environment = {
+      {"WINEDEBUG", "-all"}, {"WINEDLLOVERRIDES", "mscoree,mshtml="}, {"LANGUAGE", "de"}};
+  options.deadlineMs = kFirstScreenMs;
+  DetachedRun help = RunDetached(wine, {exe, "--help"}, options);
+  EXPECT_TRUE(help.output.starts_with("Aufruf: kippfeld [OPTION]...\r\n")) << help.output;
+  EXPECT_NE(help.output.find("zwoelf Zielbilder"), std::string::npos) << help.output;
 }
 
 }  // namespace

@@ -20,8 +20,8 @@
 #include <system_error>
 #include <vector>
 
-#include "app/file_history_store.h"
 #include "game/history.h"
+#include "history/file/file_store.h"
 
 namespace kippfeld::test {
 
@@ -95,15 +95,15 @@ inline HistoryPlace FilePlace(const std::string& path) {
 // Appends a record to the history file at `path`, as a game does; empty
 // when it was kept, else why not.
 inline std::string Append(const std::string& path, const std::string& record) {
-  return app::FileHistoryStore(path).Append(kHeader, record);
+  return history::FileHistoryStore(path).Append(kHeader, record);
 }
 
 // The whole file as the history command reads it; the reason when it cannot.
 inline std::string ReadBack(const std::string& path, platform::HistoryRead expected) {
-  app::FileHistoryStore store(path);
+  history::FileHistoryStore store(path);
   std::string content;
   std::string reason;
-  EXPECT_EQ(app::ReadWhole(store, content, reason), expected) << reason;
+  EXPECT_EQ(history::ReadWhole(store, content, reason), expected) << reason;
   return expected == platform::HistoryRead::kFailed ? reason : content;
 }
 
@@ -145,7 +145,7 @@ inline void ExpectRecordsRoundTrip(const HistoryPlace& place) {
     records[1].time = static_cast<float>(records[1].time + records[1].taskTime[k]);
     records[1].moves += k;
   }
-  app::FileHistoryStore store(path);
+  history::FileHistoryStore store(path);
   for (const game::TestRecord& record : records) {
     EXPECT_EQ(store.Append(game::HistoryHeader(), game::HistoryLine(record)), "");
   }
@@ -162,14 +162,14 @@ inline void ExpectRecordsRoundTrip(const HistoryPlace& place) {
 inline void ExpectSizeCapKept(const HistoryPlace& place) {
   const std::string& path = place.path;
   place.write("started\ttasks\n");
-  place.resize(app::kLongestHistory - 6);
+  place.resize(history::kLongestHistory - 6);
   EXPECT_EQ(Append(path, "one\t1\n"), "the history is full: it would grow past 64 MiB");
-  EXPECT_EQ(place.contents().size(), app::kLongestHistory - 6);
+  EXPECT_EQ(place.contents().size(), history::kLongestHistory - 6);
   // A record that still fits, with the line end a file of zero bytes lacks.
   EXPECT_EQ(Append(path, "12\t1\n"), "");
-  EXPECT_EQ(place.contents().size(), app::kLongestHistory);
-  EXPECT_EQ(ReadBack(path, platform::HistoryRead::kRead).size(), app::kLongestHistory);
-  place.resize(app::kLongestHistory + 1);
+  EXPECT_EQ(place.contents().size(), history::kLongestHistory);
+  EXPECT_EQ(ReadBack(path, platform::HistoryRead::kRead).size(), history::kLongestHistory);
+  place.resize(history::kLongestHistory + 1);
   EXPECT_EQ(ReadBack(path, platform::HistoryRead::kFailed),
             "it is longer than 64 MiB, far too long for a history");
 }
@@ -182,7 +182,7 @@ inline void ExpectReadInPieces(const HistoryPlace& place) {
   std::string longer;
   for (int i = 0; longer.size() < 200'000; ++i) longer += std::to_string(i) + "\n";
   place.write(longer);
-  app::FileHistoryStore store(path);
+  history::FileHistoryStore store(path);
   std::string content;
   std::size_t pieces = 0;
   std::size_t largest = 0;
@@ -211,7 +211,7 @@ inline void ExpectReadInPieces(const HistoryPlace& place) {
             platform::HistoryRead::kRead);
   EXPECT_EQ(pieces, 1u);
 
-  place.resize(app::kLongestHistory + 1);
+  place.resize(history::kLongestHistory + 1);
   std::uint64_t taken = 0;
   EXPECT_EQ(store.Read(
                 [&](std::string_view piece) {
@@ -221,7 +221,7 @@ inline void ExpectReadInPieces(const HistoryPlace& place) {
                 reason),
             platform::HistoryRead::kFailed);
   EXPECT_EQ(reason, "it is longer than 64 MiB, far too long for a history");
-  EXPECT_LE(taken, app::kLongestHistory);
+  EXPECT_LE(taken, history::kLongestHistory);
 }
 
 // The checks above that need nothing but a history of their own, each run

@@ -11,6 +11,7 @@
 // header or an empty line too many, which the reader passes over.
 #include <fcntl.h>
 #include <langinfo.h>
+#include <locale.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -18,8 +19,9 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,6 +30,7 @@
 #include <string_view>
 
 #include "platform/history_file.h"
+#include "words/words.h"
 
 namespace kippfeld::platform {
 
@@ -42,7 +45,7 @@ std::string Environment(const char* name) {
 }
 
 std::string ErrorText(int error) {
-  return std::strerror(error);
+  return words::ErrorNumberText(error);
 }
 
 // Creates every missing folder above the file, for the user alone, as the
@@ -54,11 +57,12 @@ std::string MakeFolders(const std::string& path) {
     struct stat info {};
     if (stat(folder.c_str(), &info) == 0) {
       if (S_ISDIR(info.st_mode)) continue;
-      return folder + " is in the way: it is not a folder";
+      return words::Fill(_("{1} is in the way: it is not a folder"), {folder});
     }
     // EEXIST: another game has just made it.
     if (mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) continue;
-    return "cannot create the folder " + folder + ": " + ErrorText(errno);
+    // TRANSLATORS: {1} is the folder, {2} the system's reason.
+    return words::Fill(_("cannot create the folder {1}: {2}"), {folder, ErrorText(errno)});
   }
   return {};
 }
@@ -69,8 +73,24 @@ std::string RegularFileOnly(int fd) {
   struct stat info {};
   if (fstat(fd, &info) != 0) return ErrorText(errno);
   if (S_ISDIR(info.st_mode)) return ErrorText(EISDIR);
-  if (!S_ISREG(info.st_mode)) return "it is not a regular file";
+  if (!S_ISREG(info.st_mode)) return _("it is not a regular file");
   return {};
+}
+
+// The character set the name of the player's locale ends with, for a
+// locale the C library does not have: de_DE.UTF-8 or de_DE.utf8 is UTF-8.
+bool NamesUtf8() {
+  std::string name;
+  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    name = Environment(variable);
+    if (!name.empty()) break;
+  }
+  std::size_t dot = name.find('.');
+  if (dot == std::string::npos) return false;
+  std::string codeset = name.substr(dot + 1);
+  codeset.erase(std::min(codeset.find('@'), codeset.size()));
+  for (char& c : codeset) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return codeset == "utf-8" || codeset == "utf8";
 }
 
 }  // namespace
@@ -87,7 +107,7 @@ std::string HistoryFilePath(std::string& reason) {
     if (user != nullptr && user->pw_dir != nullptr) home = user->pw_dir;
   }
   if (home.empty()) {
-    reason = "no home folder to keep it in (HOME is not set)";
+    reason = _("no home folder to keep it in (HOME is not set)");
     return {};
   }
   return home + std::string(kStateUnderHome) + std::string(kFileInFolder);
@@ -152,15 +172,15 @@ std::string AppendInOneWrite(AppendingFile& file, std::string_view text) {
   } while (written < 0 && errno == EINTR);
   if (written < 0) return ErrorText(errno);
   if (static_cast<std::size_t>(written) < text.size()) {
-    return "only " + std::to_string(written) + " of " + std::to_string(text.size()) +
-           " bytes could be written (is the disk full?)";
+    return words::Fill(_("only {1} of {2} bytes could be written (is the disk full?)"),
+                       {std::to_string(written), std::to_string(text.size())});
   }
   return {};
 }
 
 std::string FlushHistoryFile(AppendingFile& file) {
   if (fsync(static_cast<int>(file.handle)) != 0) {
-    return "cannot flush it to disk: " + ErrorText(errno);
+    return words::Fill(_("cannot flush it to disk: {1}"), {ErrorText(errno)});
   }
   return {};
 }
@@ -198,10 +218,15 @@ HistoryRead ReadHistoryFile(const std::string& path,
 }
 
 bool StreamTakesUtf8(std::FILE*) {
-  // The player's locale, as the environment sets it; the C locale the
-  // program starts in would always say ASCII.
-  std::setlocale(LC_ALL, "");
-  return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  // The player's character set, as the environment sets it, looked at in a
+  // locale object of its own: the process's locale stays the C locale, so
+  // that nothing else it writes (numbers above all) changes with the
+  // environment. A locale that is not installed is taken at its name.
+  locale_t player = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+  if (player == static_cast<locale_t>(nullptr)) return NamesUtf8();
+  bool utf8 = std::strcmp(nl_langinfo_l(CODESET, player), "UTF-8") == 0;
+  freelocale(player);
+  return utf8;
 }
 
 }  // namespace kippfeld::platform

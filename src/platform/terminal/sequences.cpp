@@ -7,6 +7,7 @@
 #include "console/platform.h"
 #include "platform/cp850.h"
 #include "platform/us_layout.h"
+#include "platform/utf8.h"
 
 namespace kippfeld::platform {
 
@@ -181,42 +182,14 @@ std::optional<Numbers> ParseNumbers(std::string_view text) {
 // parser must then decide and never answer kPartial.
 
 Token ParseUtf8(std::string_view in, bool final) {
-  const auto lead = static_cast<std::uint8_t>(in[0]);
-  std::size_t continuations = 0;
-  char32_t codePoint = 0;
-  // Bounds of the first continuation byte keep out overlong forms, surrogates
-  // and code points beyond U+10FFFF.
-  std::uint8_t low = 0x80;
-  std::uint8_t high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    continuations = 1;
-    codePoint = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    continuations = 2;
-    codePoint = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    continuations = 3;
-    codePoint = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return KeyToken(kReplacementKey, 1);
-  }
-  for (std::size_t i = 1; i <= continuations; ++i) {
-    if (i >= in.size()) return final ? KeyToken(kReplacementKey, i) : Partial();
-    const auto b = static_cast<std::uint8_t>(in[i]);
-    // A broken sequence is one "?"; the byte that broke it starts afresh, so
-    // a key typed after a cut-off character is not swallowed.
-    if (b < low || b > high) return KeyToken(kReplacementKey, i);
-    low = 0x80;
-    high = 0xBF;
-    codePoint = (codePoint << 6) | (b & 0x3F);
-  }
-  const int byte = TypedCp850(codePoint);
-  if (byte < 0) return KeyToken(kReplacementKey, continuations + 1);
-  return KeyToken({static_cast<std::uint8_t>(byte), 0, 0}, continuations + 1);
+  const Utf8Step step = ReadUtf8(in, 0);
+  if (step.cut) return final ? KeyToken(kReplacementKey, in.size()) : Partial();
+  // A broken sequence is one "?"; the byte that broke it starts afresh, so
+  // a key typed after a cut-off character is not swallowed.
+  if (!step.complete) return KeyToken(kReplacementKey, step.length);
+  const int byte = TypedCp850(step.codePoint);
+  if (byte < 0) return KeyToken(kReplacementKey, step.length);
+  return KeyToken({static_cast<std::uint8_t>(byte), 0, 0}, step.length);
 }
 
 Token ParsePlain(std::string_view in, bool final) {

@@ -10,8 +10,10 @@
 #include <utility>
 
 #include "platform/backend.h"
+#include "platform/history_file.h"
 #include "platform/terminal/terminal_keys.h"
 #include "platform/terminal/terminal_lifecycle.h"
+#include "words/words.h"
 
 namespace kippfeld::platform {
 
@@ -26,6 +28,12 @@ TerminalPlatform* gLivePlatform = nullptr;
 
 void ShutdownAtExit() {
   if (gLivePlatform != nullptr) gLivePlatform->Shutdown();
+}
+
+// Why there is nothing to play on, in the player's language.
+void PutError(const std::string& text) {
+  std::string line = "kippfeld: " + text + "\n";
+  std::fputs(words::ForOutput(line, StreamTakesUtf8(stderr)).c_str(), stderr);
 }
 
 }  // namespace
@@ -46,17 +54,16 @@ void KeepOwnConsoleOpen() {}
 std::unique_ptr<Platform> OpenConsolePlatform(int argc, const char* const* argv) {
   int fd = OpenTerminal();
   if (fd < 0) {
-    std::fputs(
-        "kippfeld: no terminal to play on (/dev/tty cannot be opened and neither "
-        "standard output nor standard error is a terminal)\n",
-        stderr);
+    PutError(
+        _("no terminal to play on (/dev/tty cannot be opened and neither standard "
+          "output nor standard error is a terminal)"));
     return nullptr;
   }
   std::string error;
   std::unique_ptr<TerminalPlatform> platform =
       TerminalPlatform::Open(fd, CommandLineOf(argc, argv), error);
   if (!platform) {
-    std::fprintf(stderr, "kippfeld: %s\n", error.c_str());
+    PutError(error);
     return nullptr;
   }
   return platform;

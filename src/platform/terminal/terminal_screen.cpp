@@ -15,6 +15,7 @@
 
 #include "platform/cp850.h"
 #include "platform/terminal/terminal_type.h"
+#include "words/words.h"
 
 // Last, for its macros (move, clear, erase, OK...) would hit any header after it.
 #define NCURSES_WIDECHAR 1
@@ -220,18 +221,23 @@ bool CursesScreen::Open(int fd, std::string& error) {
   // Decided before newterm, which may already write to the terminal.
   error = TerminalTypeProblem(std::getenv("TERM"), fd);
   if (!error.empty()) return false;
-  std::setlocale(LC_ALL, "");
+  // Curses needs the player's character set to draw wide characters; only
+  // that, so that the numbers the program writes after the game keep the C
+  // locale's point whatever LC_NUMERIC says.
+  std::setlocale(LC_CTYPE, "");
   int own = fcntl(fd, F_DUPFD_CLOEXEC, 3);
   state_->file = own >= 0 ? fdopen(own, "r+") : nullptr;
   if (state_->file == nullptr) {
     if (own >= 0) close(own);
-    error = "cannot use the terminal";
+    error = _("cannot use the terminal");
     return false;
   }
   state_->screen = newterm(nullptr, state_->file, state_->file);
   if (state_->screen == nullptr) {
     const char* type = std::getenv("TERM");
-    error = std::string("unknown terminal type TERM=") + (type ? type : "(not set)");
+    error = type != nullptr
+                ? words::Fill(_("unknown terminal type {1}"), {std::string("TERM=") + type})
+                : _("unknown terminal type TERM=(not set)");
     std::fclose(state_->file);
     state_->file = nullptr;
     return false;

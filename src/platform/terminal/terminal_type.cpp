@@ -1,5 +1,7 @@
 #include "platform/terminal/terminal_type.h"
 
+#include "words/words.h"
+
 // Last, for their macros (lines, columns and hundreds more).
 #define NCURSES_WIDECHAR 1
 #include <curses.h>
@@ -24,7 +26,7 @@ int WithTerminfoEntry(const char* type, int fd, const std::function<void()>& rea
 }
 
 std::string TerminalTypeProblem(const char* type, int fd) {
-  if (type == nullptr || *type == '\0') return "unknown terminal type TERM=(not set)";
+  if (type == nullptr || *type == '\0') return _("unknown terminal type TERM=(not set)");
   const std::string named = std::string("TERM=") + type;
   bool addressable = false;
   const int status = WithTerminfoEntry(type, fd, [&] {
@@ -32,10 +34,14 @@ std::string TerminalTypeProblem(const char* type, int fd) {
     addressable = cursorAddress != nullptr && cursorAddress != reinterpret_cast<char*>(-1) &&
                   *cursorAddress != '\0';
   });
-  if (status < 0) return "cannot read the terminal database to look up " + named;
-  if (status == 0) return "unknown terminal type " + named;
-  if (!addressable)
-    return "terminal type " + named + " cannot move the cursor, which the game needs";
+  // TRANSLATORS: {1} is TERM=name.
+  if (status < 0)
+    return words::Fill(_("cannot read the terminal database to look up {1}"), {named});
+  if (status == 0) return words::Fill(_("unknown terminal type {1}"), {named});
+  if (!addressable) {
+    return words::Fill(_("terminal type {1} cannot move the cursor, which the game needs"),
+                       {named});
+  }
   return {};
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/history_file.h"
+#include "words/words.h"
 
 // web_library.js: each returns null, or why not (malloc'ed; -1 when even
 // that found no memory).
@@ -27,12 +28,12 @@ namespace kippfeld::platform {
 namespace {
 
 // How the storage and the report name the history.
-constexpr const char* kPlace = "this browser's storage (kippfeld/history.tsv)";
+constexpr const char* kPlace = N_("this browser's storage (kippfeld/history.tsv)");
 constexpr std::size_t kPiece = std::size_t{64} << 10;
 
 std::string Reason(char* reason) {
   if (reason == nullptr) return {};
-  if (reason == reinterpret_cast<char*>(-1)) return "the page has no memory left";
+  if (reason == reinterpret_cast<char*>(-1)) return _("the page has no memory left");
   std::string text(reason);
   std::free(reason);
   return text;
@@ -41,7 +42,7 @@ std::string Reason(char* reason) {
 }  // namespace
 
 std::string HistoryFilePath(std::string&) {
-  return kPlace;
+  return _(kPlace);
 }
 
 std::string LocalDateTimeNow() {

@@ -5,6 +5,7 @@
 #include "platform/cp850.h"
 #include "platform/input_records.h"
 #include "platform/us_layout.h"
+#include "platform/utf8.h"
 
 namespace kippfeld::platform {
 
@@ -173,16 +174,9 @@ const KeyPlace* PlaceOf(std::string_view code) {
 // "Dead") or a text of several characters.
 std::optional<char32_t> SingleCodePoint(std::string_view text) {
   if (text.empty()) return std::nullopt;
-  auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  unsigned char lead = byte(0);
-  std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : 4;
-  if ((lead >= 0x80 && lead < 0xC2) || lead > 0xF4 || text.size() != length) return std::nullopt;
-  char32_t point = length == 1 ? lead : lead & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i) {
-    if ((byte(i) & 0xC0) != 0x80) return std::nullopt;
-    point = (point << 6) | (byte(i) & 0x3F);
-  }
-  return point;
+  Utf8Step step = ReadUtf8(text, 0);
+  if (!step.complete || step.length != text.size()) return std::nullopt;
+  return step.codePoint;
 }
 
 bool IsAsciiLetter(char32_t c) {

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "platform/history_file.h"
+#include "words/words.h"
 
 // Last, so that its macros cannot reach the declarations above.
 #include "platform/windows/windows_api.h"
@@ -29,7 +30,7 @@ namespace {
 
 constexpr std::string_view kFileInFolder = "\\kippfeld\\history.tsv";
 constexpr std::string_view kLocalUnderProfile = "\\AppData\\Local";
-constexpr const char* kFolderReason = "it is a folder";
+constexpr const char* kFolderReason = N_("it is a folder");
 constexpr LONGLONG kTicksPerMinute = 60LL * 10'000'000;
 // The byte the writers lock: 2^62, where no file of ours ever reaches.
 constexpr DWORD kLockOffsetHigh = 0x40000000;
@@ -109,7 +110,7 @@ std::string MakeFolders(const std::string& path) {
     if (CreateDirectoryW(Wide(folder).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) {
       continue;
     }
-    return "cannot create the folder " + folder + ": " + ErrorText(GetLastError());
+    return words::Fill(_("cannot create the folder {1}: {2}"), {folder, ErrorText(GetLastError())});
   }
   return {};
 }
@@ -122,7 +123,7 @@ bool IsFolder(const std::wstring& name) {
 // A history is a file on a disk: a pipe would hold the game or the report
 // waiting for another process, and a device (NUL, CON) holds no history.
 std::string DiskFileOnly(HANDLE handle) {
-  return GetFileType(handle) == FILE_TYPE_DISK ? std::string() : "it is not a regular file";
+  return GetFileType(handle) == FILE_TYPE_DISK ? std::string() : _("it is not a regular file");
 }
 
 HANDLE Native(const AppendingFile& file) {
@@ -140,7 +141,7 @@ std::string HistoryFilePath(std::string& reason) {
     if (!profile.empty()) local = profile.append(kLocalUnderProfile);
   }
   if (local.empty()) {
-    reason = "no folder to keep it in (LOCALAPPDATA is not set)";
+    reason = _("no folder to keep it in (LOCALAPPDATA is not set)");
     return {};
   }
   return local.append(kFileInFolder);
@@ -177,7 +178,7 @@ std::string OpenHistoryToAppend(const std::string& path, AppendingFile& file) {
   file = AppendingFile{};
   if (std::string reason = MakeFolders(path); !reason.empty()) return reason;
   std::wstring name = Wide(path);
-  if (IsFolder(name)) return kFolderReason;
+  if (IsFolder(name)) return _(kFolderReason);
   // Read access only to look at the last byte; a file the user may append
   // to but not read is still appended to.
   constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -222,15 +223,15 @@ std::string AppendInOneWrite(AppendingFile& file, std::string_view text) {
     return ErrorText(GetLastError());
   }
   if (written < text.size()) {
-    return "only " + std::to_string(written) + " of " + std::to_string(text.size()) +
-           " bytes could be written (is the disk full?)";
+    return words::Fill(_("only {1} of {2} bytes could be written (is the disk full?)"),
+                       {std::to_string(written), std::to_string(text.size())});
   }
   return {};
 }
 
 std::string FlushHistoryFile(AppendingFile& file) {
   if (!FlushFileBuffers(Native(file))) {
-    return "cannot flush it to disk: " + ErrorText(GetLastError());
+    return words::Fill(_("cannot flush it to disk: {1}"), {ErrorText(GetLastError())});
   }
   return {};
 }
@@ -262,7 +263,7 @@ HistoryRead ReadHistoryFile(const std::string& path,
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
       return HistoryRead::kMissing;
     }
-    reason = IsFolder(name) ? kFolderReason : ErrorText(error);
+    reason = IsFolder(name) ? _(kFolderReason) : ErrorText(error);
     return HistoryRead::kFailed;
   }
   reason = DiskFileOnly(handle);

@@ -4,10 +4,13 @@
 #include <climits>
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/backend.h"
 #include "platform/cp850.h"
+#include "platform/history_file.h"
+#include "words/words.h"
 
 // Last, so that its macros cannot reach the declarations above.
 #include "platform/windows/windows_api.h"
@@ -371,8 +374,10 @@ std::unique_ptr<Platform> OpenConsolePlatform(int, const char* const*) {
   // unseen while the game sat waiting for keys: refuse rather than play blind.
   if (!platform->IsConsole(Handle::kStandardOutput) &&
       !platform->IsConsole(Handle::kStandardError)) {
-    std::fputs("kippfeld: needs a console: neither standard output nor standard error is one\n",
-               stderr);
+    std::string line = std::string("kippfeld: ") +
+                       _("needs a console: neither standard output nor standard error is one") +
+                       "\n";
+    std::fputs(words::ForOutput(line, StreamTakesUtf8(stderr)).c_str(), stderr);
     return nullptr;
   }
   platform->NameConsoleWindow();

@@ -226,7 +226,19 @@ TEST(StreamTakesUtf8, FollowsTheLocale) {
   EXPECT_TRUE(StreamTakesUtf8(stdout));
   ScopedEnvironment ascii("LC_ALL", "C");
   EXPECT_FALSE(StreamTakesUtf8(stdout));
-  std::setlocale(LC_ALL, "C");
+  // A locale that is not installed is taken at its name.
+  ScopedEnvironment missing("LC_ALL", "de_DE.utf8");
+  EXPECT_TRUE(StreamTakesUtf8(stdout));
+  ScopedEnvironment latin("LC_ALL", "de_DE.ISO-8859-1@euro");
+  EXPECT_FALSE(StreamTakesUtf8(stdout));
+}
+
+// Asking must not change the process's locale, or every number the program
+// writes afterwards would follow the player's LC_NUMERIC.
+TEST(StreamTakesUtf8, LeavesTheProcessLocaleAlone) {
+  ScopedEnvironment all("LC_ALL", "C.UTF-8");
+  StreamTakesUtf8(stdout);
+  EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
-#include "app/game_end.h"
+#include "history/after_game.h"
 
+#include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/cp850.h"
+#include "words/words.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 namespace {
 
@@ -29,19 +30,17 @@ void AppendUtf8(std::string& text, char32_t c) {
 std::string Enumeration(const std::vector<int>& numbers) {
   std::string text;
   for (std::size_t i = 0; i < numbers.size(); ++i) {
-    if (i > 0) text.append(i + 1 == numbers.size() ? " and " : ", ");
+    // TRANSLATORS: what stands between the last two numbers of a list, as
+    // in "tasks 1, 3 and 7"; the others stand apart by ", ".
+    if (i > 0) text.append(i + 1 == numbers.size() ? _(" and ") : ", ");
     text.append(std::to_string(numbers[i]));
   }
   return text;
 }
 
-std::string OfTasks(const char* what, const std::vector<int>& tasks) {
-  return std::string(what) + (tasks.size() == 1 ? " of task " : " of tasks ") + Enumeration(tasks);
-}
-
 }  // namespace
 
-std::string TableText(const std::vector<std::string>& rows, bool utf8) {
+std::string ResultsTableText(const std::vector<std::string>& rows, bool utf8) {
   std::string text;
   for (const std::string& row : rows) {
     for (char byte : row) {
@@ -102,14 +101,15 @@ PersonalBests BestsBefore(HistorySource& source, std::string_view keptRecord) {
 
 std::string KeptLine(std::string_view place, const game::TestRecord& kept,
                      const PersonalBests& before, bool utf8) {
-  std::string line = "Test kept";
-  if (!place.empty()) line.append(" in ").append(game::PrintableText(place, utf8));
-  line.append(".");
+  std::string line = place.empty()
+                         ? std::string(_("Test kept."))
+                         : words::Fill(_("Test kept in {1}."), {game::PrintableText(place, utf8)});
   std::vector<std::string> bests;
   if (kept.tasks == game::kTaskCount && before.anyComplete && kept.time < before.total) {
-    char total[64];
-    std::snprintf(total, sizeof total, "total time %.1f s", static_cast<double>(kept.time));
-    bests.emplace_back(total);
+    // The total as the table shows it: in tenths, in the words' own form.
+    long long tenths = std::llround(static_cast<double>(kept.time) * 10);
+    // TRANSLATORS: {1} is a number of seconds, 61.5.
+    bests.push_back(words::Fill(_("total time {1} s"), {words::TenthsText(tenths)}));
   }
   std::vector<int> times;
   std::vector<int> moves;
@@ -118,25 +118,38 @@ std::string KeptLine(std::string_view place, const game::TestRecord& kept,
     if (kept.taskTime[k] < before.taskTime[k]) times.push_back(k);
     if (kept.taskMoves[k] < before.taskMoves[k]) moves.push_back(k);
   }
-  if (!times.empty()) bests.push_back(OfTasks("time", times));
-  if (!moves.empty()) bests.push_back(OfTasks("moves", moves));
-  if (bests.empty()) return line + "\n";
-  std::size_t count = bests.size() + (times.size() > 1) + (moves.size() > 1);
-  line.append(count == 1 ? " New personal best: " : " New personal bests: ");
-  for (std::size_t i = 0; i < bests.size(); ++i) {
-    if (i > 0) line.append("; ");
-    line.append(bests[i]);
+  if (!times.empty()) {
+    // TRANSLATORS: {1} is a task's number or a list of them: "1, 3 and 7".
+    bests.push_back(
+        words::Fill(words::NGettext("time of task {1}", "time of tasks {1}", times.size()),
+                    {Enumeration(times)}));
   }
-  return line + ".\n";
+  if (!moves.empty()) {
+    bests.push_back(
+        words::Fill(words::NGettext("moves of task {1}", "moves of tasks {1}", moves.size()),
+                    {Enumeration(moves)}));
+  }
+  if (bests.empty()) return words::ForOutput(line, utf8) + "\n";
+  std::size_t count = bests.size() + (times.size() > 1) + (moves.size() > 1);
+  std::string list;
+  for (std::size_t i = 0; i < bests.size(); ++i) {
+    if (i > 0) list.append("; ");
+    list.append(bests[i]);
+  }
+  // TRANSLATORS: {1} is the list of bests, parted by semicolons: "total
+  // time 61.5 s; time of tasks 1 and 3".
+  line.append(" ").append(words::Fill(
+      words::NGettext("New personal best: {1}.", "New personal bests: {1}.", count), {list}));
+  return words::ForOutput(line, utf8) + "\n";
 }
 
 std::string AfterGameText(const game::GameReport& report, HistorySource* source, bool utf8) {
   if (report.table.empty()) return {};
-  std::string text = TableText(report.table, utf8);
+  std::string text = ResultsTableText(report.table, utf8);
   if (report.keptRecord.empty() || source == nullptr) return text;
   std::vector<game::TestRecord> kept = game::ParseHistory(report.keptRecord).records;
   if (kept.size() != 1) return text;
   return text + KeptLine(source->Place(), kept[0], BestsBefore(*source, report.keptRecord), utf8);
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -14,14 +14,15 @@
 
 #include "game/catalogue.h"
 #include "game/history.h"
+#include "history/layout.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 // The list of tests shows this many, the most recent.
 inline constexpr std::size_t kListedTests = 50;
-// The chart never needs more bars than an 80-column line holds; groups are
-// kept up to twice that, so that halving them leaves enough.
-inline constexpr std::size_t kMostChartGroups = 132;
+// The chart never needs more bars than a line holds; groups are kept up to
+// twice that, so that halving them leaves enough.
+inline constexpr std::size_t kMostChartGroups = 2 * kMostChartBars;
 
 struct ListedTest {
   long long number = 0;  // 1-based, in the order of the file
@@ -87,7 +88,8 @@ long long MeanTenths(long long sum, long long count);
 
 void AddRecord(HistoryFigures& figures, const game::TestRecord& record);
 
-// Joins the groups two by two, until there are at most `most`.
-void HalveGroups(HistoryFigures& figures, std::size_t most);
+// Joins the groups two by two, doubling groupSize each time, until there
+// are at most `most`.
+void HalveGroups(std::vector<ChartGroup>& groups, long long& groupSize, std::size_t most);
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

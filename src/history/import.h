@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 struct HistoryImport {
   std::string records;  // the lines to append, in the other file's order
@@ -28,4 +28,4 @@ HistoryImport PlanHistoryImport(std::string_view kept, std::string_view name,
 // was skipped.
 std::string ImportSummary(const HistoryImport& import, std::string_view name);
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

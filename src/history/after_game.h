@@ -9,16 +9,16 @@
 #include <string_view>
 #include <vector>
 
-#include "app/history_source.h"
 #include "game/catalogue.h"
 #include "game/history.h"
 #include "game/history_store.h"
+#include "history/source.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 // The rows (code page 850) as plain text, each with its line end: in UTF-8,
 // or with the ASCII stand-ins where the output takes ASCII only.
-std::string TableText(const std::vector<std::string>& rows, bool utf8);
+std::string ResultsTableText(const std::vector<std::string>& rows, bool utf8);
 
 // The bests of a history: the shortest total time of a complete test, and
 // per task the shortest time and the fewest moves it was completed in.
@@ -47,4 +47,4 @@ std::string KeptLine(std::string_view place, const game::TestRecord& kept,
 // the test was kept in, read for the bests before it.
 std::string AfterGameText(const game::GameReport& report, HistorySource* source, bool utf8);
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -1,15 +1,14 @@
-#include "app/file_history_store.h"
+#include "history/file/file_store.h"
 
 #include <cstdint>
 #include <string>
 
 #include "platform/history_file.h"
+#include "words/words.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 namespace {
-
-constexpr const char* kTooLong = "it is longer than 64 MiB, far too long for a history";
 
 // The record at the end of the open file: the header first when the file is
 // new, a line end first when its last line was cut short.
@@ -28,7 +27,7 @@ std::string AppendRecord(platform::AppendingFile& file, std::string_view header,
   // A history the reader would refuse is not made: the file stays readable
   // as it is.
   if (end.size + text.size() > kLongestHistory) {
-    return "the history is full: it would grow past 64 MiB";
+    return _("the history is full: it would grow past 64 MiB");
   }
   // What does go out of a short write stays as a cut line, which the next
   // record steps over.
@@ -73,10 +72,10 @@ platform::HistoryRead FileHistoryStore::Read(const std::function<bool(std::strin
       },
       reason);
   if (read == platform::HistoryRead::kRead && tooLong) {
-    reason = kTooLong;
+    reason = _("it is longer than 64 MiB, far too long for a history");
     return platform::HistoryRead::kFailed;
   }
   return read;
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

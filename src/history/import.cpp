@@ -1,19 +1,12 @@
-#include "app/history_import.h"
+#include "history/import.h"
 
 #include <set>
 
-#include "app/history_report.h"
 #include "game/history.h"
+#include "history/report.h"
+#include "words/words.h"
 
-namespace kippfeld::app {
-
-namespace {
-
-std::string Count(int n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-}  // namespace
+namespace kippfeld::history {
 
 HistoryImport PlanHistoryImport(std::string_view kept, std::string_view name,
                                 std::string_view content) {
@@ -42,15 +35,24 @@ HistoryImport PlanHistoryImport(std::string_view kept, std::string_view name,
 }
 
 std::string ImportSummary(const HistoryImport& import, std::string_view name) {
+  auto count = [](int n) { return static_cast<unsigned long>(n); };
   std::string summary =
-      game::PrintableText(name, true) + ": " + Count(import.added, "test added", "tests added");
+      game::PrintableText(name, true) + ": " +
+      words::Fill(words::NGettext("{1} test added", "{1} tests added", count(import.added)),
+                  {std::to_string(import.added)});
   if (import.alreadyKept > 0) {
-    summary += ", " + Count(import.alreadyKept, "was", "were") + " already kept";
+    // TRANSLATORS: follows "{1} tests added": so many of the file's tests
+    // were in the history already.
+    summary += ", " + words::Fill(words::NGettext("{1} was already kept", "{1} were already kept",
+                                                  count(import.alreadyKept)),
+                                  {std::to_string(import.alreadyKept)});
   }
   if (import.skipped > 0) {
-    summary += ", " + Count(import.skipped, "line", "lines") + " skipped";
+    summary += ", " + words::Fill(words::NGettext("{1} line skipped", "{1} lines skipped",
+                                                  count(import.skipped)),
+                                  {std::to_string(import.skipped)});
   }
   return summary + ".";
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -1,8 +1,8 @@
-#include "app/history_source.h"
+#include "history/source.h"
 
 #include <string>
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 platform::HistoryRead ReadWhole(HistorySource& source, std::string& content, std::string& reason) {
   content.clear();
@@ -16,4 +16,4 @@ platform::HistoryRead ReadWhole(HistorySource& source, std::string& content, std
   return read;
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

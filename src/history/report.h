@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/history_figures.h"
-#include "app/history_source.h"
 #include "game/history.h"
+#include "history/figures.h"
+#include "history/source.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 // Skipped lines are named one by one up to this many; the rest are counted.
 inline constexpr std::size_t kNamedProblems = 20;
@@ -66,4 +66,4 @@ HistoryReport ReportHistory(std::string_view place, std::string_view content,
 int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE* out,
                       std::FILE* err);
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -1,4 +1,4 @@
-#include "app/history_report.h"
+#include "history/report.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include "game/history.h"
 #include "report_text_testing.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 using namespace game;
 using test::Columns;
@@ -347,7 +347,7 @@ TEST(HistoryCommand, ExitStatusAndStreams) {
   store.file = "x\n" + CompleteLine("2025-03-01T10:00:00+01:00", 20, 6);
   run = RunCommand(store);
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.err, "kippfeld: /h/history.tsv:1: skipped: 1 columns instead of 28\n");
+  EXPECT_EQ(run.err, "kippfeld: /h/history.tsv:1: skipped: 1 column instead of 28\n");
   EXPECT_EQ(run.out.substr(0, 33), "Tests recorded in /h/history.tsv\n");
 
   // Standard error gets 21 lines however many lines were bad.
@@ -360,4 +360,4 @@ TEST(HistoryCommand, ExitStatusAndStreams) {
 }
 
 }  // namespace
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

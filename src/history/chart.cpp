@@ -1,19 +1,16 @@
-#include "app/history_chart.h"
+#include "history/chart.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string_view>
 
-namespace kippfeld::app {
+#include "words/words.h"
+
+namespace kippfeld::history {
 
 namespace {
 
 constexpr int kChartRows = 8;
 constexpr int kEighthsPerRow = 8;
-// The labels and the axis leave the rest of the width to the bars. A label
-// takes nine columns up to 9999:59.9; a longer time widens the labels and
-// leaves fewer bars.
-constexpr std::size_t kLabelWidth = 9;
 // A few tests get wider bars with a gap between them, so that each one's
 // number can stand under it.
 constexpr std::size_t kWidestBar = 3;
@@ -21,15 +18,6 @@ constexpr std::size_t kWidestBar = 3;
 // U+2581..U+2588: a cell filled from the bottom by one to eight eighths.
 constexpr std::string_view kEighths[kEighthsPerRow] = {"\u2581", "\u2582", "\u2583", "\u2584",
                                                        "\u2585", "\u2586", "\u2587", "\u2588"};
-
-std::string PadLeft(std::string text, std::size_t width) {
-  if (text.size() < width) text.insert(0, width - text.size(), ' ');
-  return text;
-}
-
-void TrimRight(std::string& line) {
-  line.erase(line.find_last_not_of(' ') + 1);
-}
 
 // The height of a bar in eighths of a row: at least one eighth, so that
 // every complete test shows.
@@ -47,22 +35,25 @@ std::string BarCell(int eighths, int row, bool utf8) {
   return filled == 0 ? " " : std::string(kEighths[filled - 1]);
 }
 
-std::string GroupNote(const HistoryFigures& figures) {
-  if (figures.groupSize == 1) return {};
-  const ChartGroup& last = figures.groups.back();
+std::string GroupNote(const std::vector<ChartGroup>& groups, long long groupSize) {
+  if (groupSize == 1) return {};
+  const ChartGroup& last = groups.back();
+  std::string size = std::to_string(groupSize);
+  // TRANSLATORS: {1} complete tests make one bar; the last bar has only {2}.
   std::string note =
-      "  (each bar the mean of " + std::to_string(figures.groupSize) + " complete tests";
-  if (last.count != figures.groupSize) note += ", the last of " + std::to_string(last.count);
-  return note + ")\n";
+      last.count != groupSize
+          ? words::Fill(_("(each bar the mean of {1} complete tests, the last of {2})"),
+                        {size, std::to_string(last.count)})
+          : words::Fill(_("(each bar the mean of {1} complete tests)"), {size});
+  return "  " + note + "\n";
 }
 
 }  // namespace
 
 std::string ClockText(long long tenths) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%lld:%02lld.%lld", tenths / 600, tenths % 600 / 10,
-                tenths % 10);
-  return text;
+  long long seconds = tenths % 600 / 10;
+  return std::to_string(tenths / 600) + (seconds < 10 ? ":0" : ":") + std::to_string(seconds) +
+         std::string(words::DecimalSeparator()) + std::to_string(tenths % 10);
 }
 
 std::string TestNumber(long long number) {
@@ -95,16 +86,20 @@ std::vector<AxisLabel> PlaceAxisLabels(const std::vector<long long>& numbers, st
   return labels;
 }
 
-std::string ChartText(HistoryFigures& figures, bool utf8) {
-  std::string out = "Total time of the complete tests, oldest on the left\n";
-  if (figures.groups.empty()) return out + "  (no complete test yet)\n";
+std::string ChartText(const HistoryFigures& figures, bool utf8) {
+  std::string out = std::string(_("Total time of the complete tests, oldest on the left")) + "\n";
+  if (figures.groups.empty()) return out + "  " + _("(no complete test yet)") + "\n";
   // Wide enough for the longest complete test, which no bar's mean exceeds.
-  const std::size_t labelWidth = std::max(kLabelWidth, ClockText(figures.longestTenths).size());
-  const std::size_t barsStart = 2 + labelWidth + 2;
+  const std::size_t labelWidth =
+      std::max(kChartLabelWidth, words::Columns(ClockText(figures.longestTenths)));
+  const std::size_t barsStart = kChartBarsStart - kChartLabelWidth + labelWidth;
   const std::size_t room = kReportWidth - barsStart;
-  HalveGroups(figures, room);
-  out += GroupNote(figures);
-  const std::vector<ChartGroup>& groups = figures.groups;
+  // The figures keep every group they may need for a wider chart; this one
+  // joins its own copy.
+  std::vector<ChartGroup> groups = figures.groups;
+  long long groupSize = figures.groupSize;
+  HalveGroups(groups, groupSize, room);
+  out += GroupNote(groups, groupSize);
   const std::size_t barWidth = std::clamp<std::size_t>(room / groups.size(), 1, kWidestBar);
   const std::size_t drawn = barWidth == 1 ? 1 : barWidth - 1;
 
@@ -141,4 +136,4 @@ std::string ChartText(HistoryFigures& figures, bool utf8) {
   return out + axis + "\n";
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -1,4 +1,4 @@
-#include "app/game_end.h"
+#include "history/after_game.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "game/history.h"
 #include "platform/cp850.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 namespace {
 
 using game::kTaskCount;
@@ -43,19 +43,19 @@ TestRecord Played(int tasks, long double seconds, long long moves, const char* s
   return record;
 }
 
-TEST(TableText, CodePage850InTheLocalesCharacters) {
+TEST(ResultsTableText, CodePage850InTheLocalesCharacters) {
   const std::vector<std::string> rows = {"",
                                          "    \x9A"
                                          "bung   Z\xFC\x81ge",
                                          "\x01\xC4"};
-  EXPECT_EQ(TableText(rows, true),
+  EXPECT_EQ(ResultsTableText(rows, true),
             "\n    \xC3\x9C"
             "bung   Z\xC2\xB3\xC3\xBC"
             "ge\n\xE2\x98\xBA\xE2\x94\x80\n");
-  EXPECT_EQ(TableText(rows, false),
+  EXPECT_EQ(ResultsTableText(rows, false),
             "\n    Ubung   Z3uge\n" + std::string(1, platform::Cp850AsciiStandIn(1)) + "-\n");
   for (int byte = 0; byte < 256; ++byte) {
-    std::string ascii = TableText({std::string(1, static_cast<char>(byte))}, false);
+    std::string ascii = ResultsTableText({std::string(1, static_cast<char>(byte))}, false);
     ASSERT_EQ(ascii.size(), 2u);
     EXPECT_TRUE(ascii[0] >= 0x20 && ascii[0] < 0x7F) << byte;
   }
@@ -131,4 +131,4 @@ TEST(AfterGameText, TableThenTheKeptLineAndNothingWithoutATable) {
 }
 
 }  // namespace
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

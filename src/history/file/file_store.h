@@ -11,11 +11,11 @@
 #include <string_view>
 #include <utility>
 
-#include "app/history_source.h"
 #include "game/history_store.h"
+#include "history/source.h"
 #include "platform/history_file.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 class FileHistoryStore : public game::HistoryStore, public HistorySource {
  public:
@@ -34,4 +34,4 @@ class FileHistoryStore : public game::HistoryStore, public HistorySource {
   std::string path_;
 };
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

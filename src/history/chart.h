@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "app/history_figures.h"
+#include "history/figures.h"
+#include "history/layout.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
-// Every line fits an 80-column terminal without touching its last column,
-// where some terminals wrap.
-inline constexpr std::size_t kReportWidth = 79;
-
-// Minutes, seconds and tenths: 4:05.3.
+// Minutes, seconds and tenths, as the words' language writes them: 4:05.3,
+// 4:05,3.
 std::string ClockText(long long tenths);
 
 // A test's number as the report names it: #27.
@@ -33,8 +31,8 @@ struct AxisLabel {
 std::vector<AxisLabel> PlaceAxisLabels(const std::vector<long long>& numbers, std::size_t barWidth,
                                        std::size_t room);
 
-// The chart's title and lines; the figures' groups are joined until they
-// fit the width.
-std::string ChartText(HistoryFigures& figures, bool utf8);
+// The chart's title and lines; the figures' groups, joined until they fit
+// the width. The figures stay as they are.
+std::string ChartText(const HistoryFigures& figures, bool utf8);
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

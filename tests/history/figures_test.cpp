@@ -1,4 +1,4 @@
-#include "app/history_figures.h"
+#include "history/figures.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "game/history.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 namespace {
 
 using namespace game;
@@ -110,7 +110,7 @@ TEST(ChartGroups, HalveWhenTooManyAndKeepTheirTests) {
   EXPECT_EQ(MeanTenths(figures.groups[0].tenths, figures.groups[0].count), 200);
   EXPECT_EQ(figures.groups.back().count, 1);
   EXPECT_EQ(figures.groups.back().lastNumber, static_cast<long long>(kMostChartGroups + 1));
-  HalveGroups(figures, 10);
+  HalveGroups(figures.groups, figures.groupSize, 10);
   EXPECT_LE(figures.groups.size(), 10u);
   long long count = 0;
   for (const ChartGroup& group : figures.groups) count += group.count;
@@ -118,4 +118,4 @@ TEST(ChartGroups, HalveWhenTooManyAndKeepTheirTests) {
 }
 
 }  // namespace
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

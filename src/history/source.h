@@ -9,7 +9,7 @@
 
 #include "platform/history_file.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 // Far more than a lifetime of tests (a record is about 150 bytes). The
 // reader refuses a longer file, so that whatever a regular file holds the
@@ -32,4 +32,4 @@ class HistorySource {
 // empty unless it was read.
 platform::HistoryRead ReadWhole(HistorySource& source, std::string& content, std::string& reason);
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

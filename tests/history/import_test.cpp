@@ -1,6 +1,6 @@
 // Adding another history file's records to the kept ones: each test once,
 // bad lines named as the report names them, nothing else changed.
-#include "app/history_import.h"
+#include "history/import.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "game/history.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 namespace {
 
 std::string Record(const std::string& started, int seconds) {
@@ -73,4 +73,4 @@ TEST(HistoryImport, NothingToAddFromAnEmptyOrForeignFile) {
 }
 
 }  // namespace
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

@@ -1,11 +1,11 @@
-#include "app/history_figures.h"
+#include "history/figures.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <iterator>
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 
 using namespace game;
 
@@ -55,7 +55,7 @@ void AddToChart(HistoryFigures& figures, long long tenths) {
   group.lastNumber = figures.tests;
   ++group.count;
   group.tenths += tenths;
-  HalveGroups(figures, kMostChartGroups);
+  HalveGroups(figures.groups, figures.groupSize, kMostChartGroups);
 }
 
 }  // namespace
@@ -94,8 +94,7 @@ void AddRecord(HistoryFigures& figures, const TestRecord& record) {
   AddToChart(figures, tenths);
 }
 
-void HalveGroups(HistoryFigures& figures, std::size_t most) {
-  std::vector<ChartGroup>& groups = figures.groups;
+void HalveGroups(std::vector<ChartGroup>& groups, long long& groupSize, std::size_t most) {
   while (groups.size() > most && groups.size() > 1) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < groups.size(); i += 2) {
@@ -108,8 +107,8 @@ void HalveGroups(HistoryFigures& figures, std::size_t most) {
       groups[kept++] = joined;
     }
     groups.resize(kept);
-    figures.groupSize *= 2;
+    groupSize *= 2;
   }
 }
 
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history

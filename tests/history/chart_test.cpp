@@ -1,4 +1,4 @@
-#include "app/history_chart.h"
+#include "history/chart.h"
 
 #include <gtest/gtest.h>
 
@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/history_report.h"
 #include "game/flow.h"
 #include "game/history.h"
+#include "history/report.h"
 #include "report_text_testing.h"
 
-namespace kippfeld::app {
+namespace kippfeld::history {
 namespace {
 
 using namespace game;
@@ -147,5 +147,25 @@ TEST(ReportAverages, ShownOnceThereAreEnough) {
   }
 }
 
+// Drawing the chart joins its bars for the width, but leaves the figures
+// as they were: drawn twice, it is the same chart, from all the groups.
+TEST(ChartText, LeavesTheFiguresAlone) {
+  HistoryFigures figures;
+  TestRecord record;
+  record.tasks = kTaskCount;
+  for (int i = 0; i < 500; ++i) {
+    record.time = static_cast<float>(60 + i % 11);
+    AddRecord(figures, record);
+  }
+  const std::size_t groups = figures.groups.size();
+  const long long groupSize = figures.groupSize;
+  ASSERT_GT(groups, kMostChartBars);
+  std::string chart = ChartText(figures, true);
+  EXPECT_EQ(figures.groups.size(), groups);
+  EXPECT_EQ(figures.groupSize, groupSize);
+  EXPECT_EQ(ChartText(figures, true), chart);
+  for (const std::string& line : Lines(chart)) EXPECT_LE(Columns(line), kReportWidth) << line;
+}
+
 }  // namespace
-}  // namespace kippfeld::app
+}  // namespace kippfeld::history
