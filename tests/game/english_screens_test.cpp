@@ -126,22 +126,26 @@ bool Ascii(const Snapshot& screen) {
 
 // --- Each screen drawn alone ---
 
-class EnglishScreens : public ::testing::Test {
- protected:
-  // Draws on a fresh console and gives back the screen with the print
-  // position.
-  template <typename Draw>
-  std::pair<Snapshot, int> Drawn(Draw draw) {
-    MemoryPlatform platform;
-    console::ResetConsole(platform);
-    draw();
-    return {SnapshotOf(platform), platform.CursorY() * 1000 + platform.CursorX()};
-  }
+struct Drawing {
+  Snapshot screen;
+  int cursorRow;  // where the print position was left, 1-based
+  int cursorColumn;
 };
 
-TEST_F(EnglishScreens, IntroductionKeepsTheGermanColumnsAndWidth) {
-  auto [german, germanPlace] = Drawn([] { DrawIntroduction(Language::German); });
-  auto [english, englishPlace] = Drawn([] { DrawIntroduction(Language::English); });
+// Draws on a fresh console.
+template <typename Draw>
+Drawing Drawn(Draw draw) {
+  MemoryPlatform platform;
+  console::ResetConsole(platform);
+  draw();
+  return {SnapshotOf(platform), platform.CursorY() + 1, platform.CursorX() + 1};
+}
+
+TEST(EnglishScreens, IntroductionKeepsTheGermanColumnsAndWidth) {
+  const Drawing germanDrawing = Drawn([] { DrawIntroduction(Language::German); });
+  const Drawing englishDrawing = Drawn([] { DrawIntroduction(Language::English); });
+  const Snapshot& german = germanDrawing.screen;
+  const Snapshot& english = englishDrawing.screen;
   std::size_t widest = 0;
   for (const std::string& row : german.rows) widest = std::max(widest, Trimmed(row).size());
   for (std::size_t y = 0; y < german.rows.size(); ++y) {
@@ -153,13 +157,14 @@ TEST_F(EnglishScreens, IntroductionKeepsTheGermanColumnsAndWidth) {
   }
   for (int row : {5, 7, 9}) EXPECT_EQ(german.rows[row - 1], english.rows[row - 1]);
   EXPECT_EQ(german.colour, english.colour);
-  EXPECT_EQ(germanPlace, englishPlace);
+  EXPECT_EQ(englishDrawing.cursorRow, germanDrawing.cursorRow);
+  EXPECT_EQ(englishDrawing.cursorColumn, germanDrawing.cursorColumn);
   EXPECT_TRUE(Ascii(english));
   EXPECT_EQ(Trimmed(english.rows[1]), "        Playing field:");
   EXPECT_EQ(Trimmed(english.rows[22]), "  Press ESC to stop at any time");
 }
 
-TEST_F(EnglishScreens, PlayingScreenKeepsTheGermanColumns) {
+TEST(EnglishScreens, PlayingScreenKeepsTheGermanColumns) {
   struct Case {
     int task;
     float total;
@@ -175,26 +180,28 @@ TEST_F(EnglishScreens, PlayingScreenKeepsTheGermanColumns) {
     SCOPED_TRACE("task " + std::to_string(c.task) + ", total " + std::to_string(c.total));
     Board board;
     ApplyMove(board, CursorOnCell(c.cell).positionCode);
-    auto draw = [&](Language language, const TaskCatalogue& catalogue) {
-      return [&, language] {
+    auto draw = [&c, &board](Language language, const TaskCatalogue* catalogue) {
+      return [&c, &board, language, catalogue] {
         DrawPlayingScreen(board, CursorOnCell(c.cell));
-        WriteStatusLines(static_cast<float>(c.task), catalogue.names[c.task], c.total, c.taskMoves,
+        WriteStatusLines(static_cast<float>(c.task), catalogue->names[c.task], c.total, c.taskMoves,
                          language);
         PlaceCursor(CursorOnCell(c.cell));
       };
     };
-    auto [german, germanPlace] = Drawn(draw(Language::German, de));
-    auto [english, englishPlace] = Drawn(draw(Language::English, en));
-    ExpectSameLayout(german, english);
-    for (int row : {6, 8, 10}) EXPECT_EQ(german.rows[row - 1], english.rows[row - 1]);
-    EXPECT_EQ(germanPlace, englishPlace);
-    EXPECT_TRUE(Ascii(english));
+    const Drawing german = Drawn(draw(Language::German, &de));
+    const Drawing english = Drawn(draw(Language::English, &en));
+    ExpectSameLayout(german.screen, english.screen);
+    for (int row : {6, 8, 10}) EXPECT_EQ(german.screen.rows[row - 1], english.screen.rows[row - 1]);
+    EXPECT_EQ(english.cursorRow, german.cursorRow);
+    EXPECT_EQ(english.cursorColumn, german.cursorColumn);
+    EXPECT_TRUE(Ascii(english.screen));
   }
 }
 
-TEST_F(EnglishScreens, StatusLinesReadAsEnglish) {
+TEST(EnglishScreens, StatusLinesReadAsEnglish) {
   const TaskCatalogue en = CatalogueIn(Language::English);
-  auto [screen, place] = Drawn([&] { WriteStatusLines(0, en.names[0], 14, 3, Language::English); });
+  const Snapshot screen =
+      Drawn([&] { WriteStatusLines(0, en.names[0], 14, 3, Language::English); }).screen;
   EXPECT_EQ(Trimmed(screen.rows[15]), "        Task  0  : Practice");
   EXPECT_EQ(Trimmed(screen.rows[17]), "       Moves  14" + std::string(13, ' ') + "3");
 }
