@@ -5,6 +5,7 @@
 
 #include "console/numbers.h"
 #include "console/text.h"
+#include "game/screen_text.h"
 
 namespace kippfeld::game {
 
@@ -64,22 +65,29 @@ constexpr std::array<char, ItemListSize()> kPatternItemList = BuildItemList();
 // Assigned one by one after the patterns; trailing blanks are part of the
 // names and reach the screen. Entry 0 starts with the capital U umlaut, byte
 // 0x9A, kept in its own literal so that the escape cannot eat the "b".
-constexpr std::array<std::string_view, kEntryCount> kNames = {
-    "\x9A"
-    "bungsmodus",
-    "alles 1    ",
-    "alles 0",
-    "nur mitte 1",
-    "nur mitte 0",
-    "nur mittlere senkrechte 1",
-    "nur eckpunkte 0          ",
-    "nur rechts unten 1",
-    "nur mittlere waagerechte 1",
-    "nur li. mitte / re. mitte 1",
-    "nur mittlere waagerechte 0 ",
-    "nur li.unt./ mitte / re.ob. 1",
-    "nur li.ob./ li.unt./ re.unt 0",
-};
+//
+// An English name is padded to its German name's length: the results table
+// writes each task's time straight after the name, and so the time stands
+// in the same columns in either language. The German name of task 12 does
+// not describe its picture (101/000/001); the English one does.
+constexpr std::array<ScreenText, kEntryCount> kNames = {{
+    {"\x9A"
+     "bungsmodus",
+     "Practice   "},
+    {"alles 1    ", "all 1      "},
+    {"alles 0", "all 0  "},
+    {"nur mitte 1", "only mid 1 "},
+    {"nur mitte 0", "only mid 0 "},
+    {"nur mittlere senkrechte 1", "only middle column 1     "},
+    {"nur eckpunkte 0          ", "only corners 0           "},
+    {"nur rechts unten 1", "only lower right 1"},
+    {"nur mittlere waagerechte 1", "only middle row 1         "},
+    {"nur li. mitte / re. mitte 1", "only mid left / mid right 1"},
+    {"nur mittlere waagerechte 0 ", "only middle row 0          "},
+    {"nur li.unt./ mitte / re.ob. 1", "only btm l./ mid / top r. 1  "},
+    {"nur li.ob./ li.unt./ re.unt 0", "only top l./ top r./ btm r. 1"},
+}};
+static_assert(SameRoom(kNames));
 
 }  // namespace
 
@@ -87,7 +95,7 @@ std::string_view PatternItemList() {
   return std::string_view(kPatternItemList.data(), kPatternItemList.size());
 }
 
-void LoadTaskCatalogue(TaskCatalogue& catalogue) {
+void LoadTaskCatalogue(TaskCatalogue& catalogue, Language language) {
   const std::string_view list = PatternItemList();
   for (int k = 0; k < kEntryCount; ++k) {
     for (int j = 1; j <= 9; ++j) {
@@ -97,7 +105,8 @@ void LoadTaskCatalogue(TaskCatalogue& catalogue) {
     }
   }
   for (int k = 0; k < kEntryCount; ++k) {
-    catalogue.names[static_cast<std::size_t>(k)] = std::string(kNames[static_cast<std::size_t>(k)]);
+    const std::size_t entry = static_cast<std::size_t>(k);
+    catalogue.names[entry] = std::string(kNames[entry].In(language));
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "game/board.h"
+#include "game/language.h"
 
 namespace kippfeld::game {
 
@@ -21,8 +22,10 @@ struct TaskCatalogue {
 // The built-in pattern item list: 117 number texts, entry by entry, cell 1..9.
 std::string_view PatternItemList();
 
-// Reads all 117 items through ItemText and ParseNumber, then names the entries.
-void LoadTaskCatalogue(TaskCatalogue& catalogue);
+// Reads all 117 items through ItemText and ParseNumber, then names the
+// entries in the language of the screens. The patterns are the same in
+// either language.
+void LoadTaskCatalogue(TaskCatalogue& catalogue, Language language = Language::German);
 
 // Completion test: every cell 1..9 equals entry k's value, compared exactly.
 bool BoardShowsEntry(const Board& board, const TaskCatalogue& catalogue, int k);

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <string>
+#include <string_view>
 
 #include "console/clock.h"
 #include "console/errors.h"
@@ -36,6 +38,11 @@ constexpr std::int32_t kMouseSelection = 0xF0007;
 
 constexpr std::int32_t kPollMilliseconds = 100;
 constexpr std::int32_t kHideCursor = 0;
+
+// The run-time error report: its number as a computed value, and the time
+// the player has to read it before the program ends.
+constexpr int kErrorNumberDigits = 15;
+constexpr std::int32_t kErrorPauseMs = 2000;
 
 // A task that spans midnight sees the clock start again from 0.
 constexpr long double kSecondsPerDay = 86400;
@@ -193,7 +200,7 @@ float TaskTime(long double now, float start) {
 void CompleteTask(GameSession& session) {
   int task = TaskIndex(session);
   session.taskTimes[task] = TaskTime(ClockReading(), session.taskStart);
-  ShowOkSignal();
+  ShowOkSignal(session.setting.language);
   console::CheckError();
   session.currentTask = Increment(session.currentTask);
   if (session.currentTask > kTaskCount) ShowResults(session);
@@ -213,7 +220,7 @@ void CompleteTask(GameSession& session) {
     }
     int task = TaskIndex(session);
     WriteStatusLines(session.currentTask, session.catalogue.names[task], session.moveTotal,
-                     session.taskMoves[task]);
+                     session.taskMoves[task], session.setting.language);
     console::CheckError();
     PlaceCursor(session.cursor);
     WaitForInput(session, false);
@@ -227,14 +234,33 @@ void RunGame() {
   // at most one input that was waiting before the game began.
   WaitForInput(session, true);
   session.input.key.clear();
-  LoadTaskCatalogue(session.catalogue);
+  LoadTaskCatalogue(session.catalogue, session.setting.language);
   console::CheckError();
-  DrawIntroduction();
+  DrawIntroduction(session.setting.language);
   console::CheckError();
   // Whatever ends this wait, ESC and P included, only leaves the introduction.
   // Practice is not timed: the clock is first read when P starts the test.
   WaitForInput(session, false);
   PlayingLoop(session);
+}
+
+// The run-time error report of English screens: the console's own handler
+// says " fehler  ..."; this one is the same but for the word, which takes
+// the same cells, so the error number stands where it stands in German.
+constexpr std::string_view kEnglishErrorText = " error   ...";
+static_assert(kEnglishErrorText.size() == std::string_view(" fehler  ...").size());
+
+[[noreturn]] void ReportRunTimeErrorInEnglish() {
+  try {
+    console::WriteText(kEnglishErrorText);
+    console::WriteNumber(console::ErrorNumber(), kErrorNumberDigits);
+    console::NewLine();
+  } catch (const std::exception&) {
+    // As in the console's handler: the report is a courtesy, and the
+    // program ends with 0 whether or not it could be written.
+  }
+  console::Pause(kErrorPauseMs);
+  console::EndProgram(0);
 }
 
 }  // namespace
@@ -285,7 +311,8 @@ long double ClockReading() {
 }
 
 int GameMain(const console::StartParameters&, const GameSetting& setting) {
-  console::SetErrorHandler(&console::ReportRunTimeError);
+  console::SetErrorHandler(setting.language == Language::English ? &ReportRunTimeErrorInEnglish
+                                                                 : &console::ReportRunTimeError);
   // Every number starts at 0 and the board and cursor at their start values,
   // also when a second game runs in the same process.
   theSession = GameSession{};

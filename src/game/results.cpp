@@ -13,20 +13,36 @@
 #include "console/screen.h"
 #include "console/startup.h"
 #include "game/history_store.h"
+#include "game/screen_text.h"
 
 namespace kippfeld::game {
 
 namespace {
 
-// Code page 850: 0x9A is the capital U umlaut, 0xFC the superscript three and
-// 0x81 the small u umlaut. "Zeit" starts at column 30, "Z\xFC\x81ge" at 48.
-constexpr std::string_view kHeading =
-    "    \x9A"
-    "bung                    Zeit (sec.)       Z\xFC\x81ge";
-constexpr std::string_view kEntryText = ". Aufgabe ";
-constexpr std::string_view kTotalText = "  gesammt :";
-constexpr std::string_view kMinutesText = " Min. ";
-constexpr std::string_view kSecondsText = " Sec.";
+// The table's words. Code page 850: 0x9A is the capital U umlaut, 0xFC the
+// superscript three and 0x81 the small u umlaut. The columns' headings start
+// at columns 5, 30 and 48 in either language, and every word takes the
+// German one's cells, so the names, times and counts after it stay in their
+// columns.
+struct ResultsTexts {
+  ScreenText heading;
+  ScreenText entry;
+  ScreenText total;
+  ScreenText minutes;
+  ScreenText seconds;
+};
+
+constexpr ResultsTexts kTexts = {
+    {"    \x9A"
+     "bung                    Zeit (sec.)       Z\xFC\x81ge",
+     "    Task                     Time (sec.)       Moves"},
+    {". Aufgabe ", ". Task    "},
+    {"  gesammt :", "  Total   :"},
+    {" Min. ", " min. "},
+    {" Sec.", " sec."},
+};
+static_assert(SameRoom(std::array{kTexts.heading, kTexts.entry, kTexts.total, kTexts.minutes,
+                                  kTexts.seconds}));
 
 constexpr int kStoredDigits = 7;     // values read from a float variable
 constexpr int kComputedDigits = 15;  // values computed on the spot
@@ -94,14 +110,15 @@ float TotalTime(const std::array<float, kEntryCount>& taskTimes) {
 }
 
 void ShowResults(GameSession& session) {
+  const Language language = session.setting.language;
   console::ClearScreen();
   console::NewLine();
-  console::WriteText(kHeading);
+  console::WriteText(kTexts.heading.In(language));
   console::NewLine();
   console::NewLine();
   for (int k = 0; k < kEntryCount; ++k) {
     console::WriteNumber(k, kStoredDigits);
-    console::WriteText(kEntryText);
+    console::WriteText(kTexts.entry.In(language));
     console::WriteText(session.catalogue.names[k]);
     console::WriteNumber(ListedTime(session.taskTimes[k]), kComputedDigits);
     // A long name with a long time ends past this column: the count then
@@ -115,7 +132,7 @@ void ShowResults(GameSession& session) {
   float total = TotalTime(session.taskTimes);
 
   console::NewLine();
-  console::WriteText(kTotalText);
+  console::WriteText(kTexts.total.In(language));
   console::TabTo(kMovesColumn);
   console::WriteNumber(session.moveTotal, kStoredDigits);
   console::NewLine();
@@ -125,9 +142,9 @@ void ShowResults(GameSession& session) {
   console::TabTo(kTimeColumn);
   long double minutes = console::Floor(static_cast<long double>(total) / 60);
   console::WriteNumber(minutes, kComputedDigits);
-  console::WriteText(kMinutesText);
+  console::WriteText(kTexts.minutes.In(language));
   console::WriteNumber(console::RoundTo(total - 60 * minutes, 0), kComputedDigits);
-  console::WriteText(kSecondsText);
+  console::WriteText(kTexts.seconds.In(language));
   console::NewLine();
   console::CheckError();
 

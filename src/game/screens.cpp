@@ -1,12 +1,15 @@
 #include "game/screens.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "console/clock.h"
 #include "console/screen.h"
+#include "game/screen_text.h"
 
 namespace kippfeld::game {
 
@@ -16,34 +19,72 @@ namespace {
 // bare new line. Bytes are code page 850: 0x84 is the small a umlaut, 0x81
 // the small u umlaut, 0xFC the superscript three. Escapes stand in literals
 // of their own where the next letter is a hex digit ("\x81ben" would be one
-// escape). The example picture is task 11's, at columns 9, 17 and 25.
-constexpr std::array<std::string_view, 23> kIntroductionRows = {
-    "",
-    "        Spielfeld:",
-    "",
-    "",
-    "        0       0       1",
-    "",
-    "        0       1       0",
-    "",
-    "        1       0       0",
-    "",
-    "",
-    " erreiche geforderte Bilder (12 stk.):",
-    "  z.B. alles 1, alles ausser mitte 0, nur mittelfeld 1....",
-    "",
-    " Funktionen:",
-    " Eckpunkte              \x84ndern sich und alle benachbarten felder",
-    " Mittelpunkt            \x84ndert sich und diagonale felder",
-    " mittlere Randfelder    \x84ndern sich und Horiz./Vert. benachbarte Felder",
-    "",
-    " umwandlungsfelder sind Farblich gekennzeichnet",
-    " \xFC"
-    "\x81"
-    "ben sie erst solange sie wollen, dann mit Taste P Test beginnen",
-    "",
-    "  Abbruch jederzeit mit ESC",
+// escape). The example picture is task 11's, at columns 9, 17 and 25, and
+// what each kind of cell's move does starts at column 25, in either language.
+constexpr std::array<ScreenText, 23> kIntroductionRows = {{
+    {"", ""},
+    {"        Spielfeld:", "        Playing field:"},
+    {"", ""},
+    {"", ""},
+    {"        0       0       1", "        0       0       1"},
+    {"", ""},
+    {"        0       1       0", "        0       1       0"},
+    {"", ""},
+    {"        1       0       0", "        1       0       0"},
+    {"", ""},
+    {"", ""},
+    {" erreiche geforderte Bilder (12 stk.):",
+     " Make the field show the pictures asked for (12 in all):"},
+    {"  z.B. alles 1, alles ausser mitte 0, nur mittelfeld 1....",
+     "  e.g. all 1, all but the middle 0, only the middle 1 ..."},
+    {"", ""},
+    {" Funktionen:", " Moves:"},
+    {" Eckpunkte              \x84ndern sich und alle benachbarten felder",
+     " Corners                flip themselves and all their neighbours"},
+    {" Mittelpunkt            \x84ndert sich und diagonale felder",
+     " Centre                 flips itself and its diagonal neighbours"},
+    {" mittlere Randfelder    \x84ndern sich und Horiz./Vert. benachbarte Felder",
+     " Middle edge cells      flip themselves and horiz./vert. neighbours"},
+    {"", ""},
+    {" umwandlungsfelder sind Farblich gekennzeichnet",
+     " The cells a move would flip are shown in colour"},
+    {" \xFC"
+     "\x81"
+     "ben sie erst solange sie wollen, dann mit Taste P Test beginnen",
+     " Practise for as long as you like, then press P to start the test"},
+    {"", ""},
+    {"  Abbruch jederzeit mit ESC", "  Press ESC to stop at any time"},
+}};
+
+// The widest German row: a screen of that many columns shows the whole
+// introduction, and so it must in English.
+constexpr bool FitsTheGermanWidth() {
+  std::size_t widest = 0;
+  for (const ScreenText& row : kIntroductionRows) widest = std::max(widest, row.german.size());
+  for (const ScreenText& row : kIntroductionRows) {
+    if (row.english.size() > widest) return false;
+  }
+  return true;
+}
+static_assert(FitsTheGermanWidth());
+
+// The playing screen's words: the status lines' and the OK signal. Each
+// takes the German one's cells, so the numbers after it stay at columns 14
+// and 29 and the task's name at column 20.
+struct PlayingTexts {
+  ScreenText task;
+  ScreenText nameSeparator;
+  ScreenText moves;
+  ScreenText ok;
 };
+
+constexpr PlayingTexts kTexts = {
+    {" Aufgabe ", "    Task "},
+    {" : ", " : "},
+    {" Zug Nr. ", "   Moves "},
+    {" OK", " OK"},
+};
+static_assert(SameRoom(std::array{kTexts.task, kTexts.nameSeparator, kTexts.moves, kTexts.ok}));
 
 constexpr std::int32_t kLightGrey = 7;
 constexpr std::int32_t kBlack = 0;
@@ -68,12 +109,12 @@ std::int32_t ScreenCoordinate(float value) {
 
 }  // namespace
 
-void DrawIntroduction() {
+void DrawIntroduction(Language language) {
   // No colour is set here: the introduction shows in the colours in force
   // since start-up.
   console::ClearScreen();
-  for (std::string_view row : kIntroductionRows) {
-    console::WriteText(row);
+  for (const ScreenText& row : kIntroductionRows) {
+    console::WriteText(row.In(language));
     console::NewLine();
   }
 }
@@ -97,25 +138,26 @@ void DrawPlayingScreen(const Board& board, const Cursor& cursor) {
   console::SetColour(kLightGrey, kBlack, 0);
 }
 
-void ShowOkSignal() {
+void ShowOkSignal(Language language) {
+  const std::string_view ok = kTexts.ok.In(language);
   console::MoveTo(kStatusRow, 1);
-  console::WriteText(" OK");
+  console::WriteText(ok);
   console::Pause(kOkPauseMs);
   console::MoveTo(kStatusRow, 1);
-  console::WriteText("   ");
+  console::WriteText(std::string(ok.size(), ' '));
 }
 
 void WriteStatusLines(float currentTask, std::string_view taskName, float moveTotal,
-                      float taskMoves) {
+                      float taskMoves, Language language) {
   console::MoveTo(kStatusRow, kStatusColumn);
-  console::WriteText(" Aufgabe ");
+  console::WriteText(kTexts.task.In(language));
   console::WriteNumber(currentTask, kVariableDigits);
-  console::WriteText(" : ");
+  console::WriteText(kTexts.nameSeparator.In(language));
   console::WriteText(taskName);
   console::NewLine();
 
   console::MoveTo(kMoveRow, kStatusColumn);
-  console::WriteText(" Zug Nr. ");
+  console::WriteText(kTexts.moves.In(language));
   console::WriteNumber(moveTotal, kVariableDigits);
   // The print zone keeps the task's count at column 29 however wide the
   // total grows (up to seven digits).

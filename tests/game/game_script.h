@@ -244,18 +244,23 @@ struct Snapshot {
   }
 };
 
+// The screen as it stands now.
+inline Snapshot SnapshotOf(const MemoryPlatform& p) {
+  Snapshot snapshot;
+  snapshot.taken = true;
+  for (int y = 0; y < p.Height(); ++y) {
+    snapshot.rows.push_back(p.RowText(y));
+    std::vector<int> line;
+    for (int x = 0; x < p.Width(); ++x) line.push_back(p.CellAt(x, y).attribute & 15);
+    snapshot.colour.push_back(line);
+  }
+  snapshot.cursorCell = CellUnderTextCursor(p);
+  return snapshot;
+}
+
 inline std::shared_ptr<Snapshot> SnapshotAt(MemoryPlatform& platform, std::uint64_t ms) {
   auto snapshot = std::make_shared<Snapshot>();
-  platform.At(ms, [snapshot](MemoryPlatform& p) {
-    snapshot->taken = true;
-    for (int y = 0; y < p.Height(); ++y) {
-      snapshot->rows.push_back(p.RowText(y));
-      std::vector<int> line;
-      for (int x = 0; x < p.Width(); ++x) line.push_back(p.CellAt(x, y).attribute & 15);
-      snapshot->colour.push_back(line);
-    }
-    snapshot->cursorCell = CellUnderTextCursor(p);
-  });
+  platform.At(ms, [snapshot](MemoryPlatform& p) { *snapshot = SnapshotOf(p); });
   return snapshot;
 }
 
