@@ -273,8 +273,9 @@ HistoryReport HistoryReportReader::Finish() {
 std::string DrillSectionText(std::string_view place, const DrillFigures& figures,
                              const DrillPick& pick, const ReportStyle& style) {
   const std::string shown = PrintableText(place, style.utf8);
+  // The tasks' names in the report's own language.
   TaskCatalogue catalogue;
-  LoadTaskCatalogue(catalogue);
+  LoadTaskCatalogue(catalogue, words::CurrentLanguage());
   auto name = [&catalogue](int k) {
     std::string text = catalogue.names[static_cast<std::size_t>(k)];
     TrimRight(text);
@@ -316,16 +317,16 @@ std::string DrillSectionText(std::string_view place, const DrillFigures& figures
     return words::ForOutput(out, style.utf8);
   }
   // TRANSLATORS: {1} is how many of the last complete tests were looked at.
-  out += words::Fill(words::NGettext("The next --drill picks the tasks that lost the most in "
-                                     "the last complete test: its time above your best for "
-                                     "the task, plus 1 s for each move above the fewest.",
-                                     "The next --drill picks the tasks that lost the most in "
-                                     "the last {1} complete tests, on average: the time above "
-                                     "your best for the task, plus 1 s for each move above "
-                                     "the fewest.",
-                                     static_cast<unsigned long>(pick.tests)),
-                     {std::to_string(pick.tests)});
-  out = WrapText(out);
+  out += WrapText(
+      words::Fill(words::NGettext("The next --drill picks the tasks that lost the most in "
+                                  "the last complete test: its time above your best for "
+                                  "the task, plus 1 s for each move above the fewest.",
+                                  "The next --drill picks the tasks that lost the most in "
+                                  "the last {1} complete tests, on average: the time above "
+                                  "your best for the task, plus 1 s for each move above "
+                                  "the fewest.",
+                                  static_cast<unsigned long>(pick.tests)),
+                  {std::to_string(pick.tests)}));
   std::vector<TableRow> rows;
   for (int k : pick.tasks) {
     const auto entry = static_cast<std::size_t>(k);
