@@ -318,14 +318,9 @@ std::string DrillSectionText(std::string_view place, const DrillFigures& figures
   }
   // TRANSLATORS: {1} is how many of the last complete tests were looked at.
   out += WrapText(
-      words::Fill(words::NGettext("The next --drill picks the tasks that lost the most in "
-                                  "the last complete test: its time above your best for "
-                                  "the task, plus 1 s for each move above the fewest.",
-                                  "The next --drill picks the tasks that lost the most in "
-                                  "the last {1} complete tests, on average: the time above "
-                                  "your best for the task, plus 1 s for each move above "
-                                  "the fewest.",
-                                  static_cast<unsigned long>(pick.tests)),
+      words::Fill(_("Complete tests looked at: {1}. The next --drill picks the tasks that lost "
+                    "the most in them, on average: the time above your best for the task, plus "
+                    "1 s for each move above the fewest."),
                   {std::to_string(pick.tests)}));
   std::vector<TableRow> rows;
   for (int k : pick.tasks) {
