@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "game/history.h"
@@ -13,19 +14,20 @@ namespace kippfeld::app {
 
 namespace {
 
-enum class Option { kHelp, kVersion, kHistory, kNoHistory, kLanguage };
+enum class Option { kHelp, kVersion, kHistory, kNoHistory, kLanguage, kDrill };
 
 struct OptionName {
   std::string_view shortName;  // empty when there is none
   std::string_view longName;
   Option option;
   bool takesValue = false;
+  bool mayTakeValue = false;  // only with = or when the next argument is a number
 };
 
 constexpr OptionName kOptions[] = {
     {"-h", "--help", Option::kHelp},         {"-V", "--version", Option::kVersion},
     {"", "--history", Option::kHistory},     {"", "--no-history", Option::kNoHistory},
-    {"", "--lang", Option::kLanguage, true},
+    {"", "--lang", Option::kLanguage, true}, {"", "--drill", Option::kDrill, false, true},
 };
 
 const OptionName* FindOption(std::string_view argument) {
@@ -44,6 +46,26 @@ std::string Quoted(std::string_view argument) {
   quoted += game::PrintableText(argument, true);
   quoted += '\'';
   return quoted;
+}
+
+// The tasks of a drill's list: numbers 1..12 parted by commas, in the order
+// named, each once. Nothing when it is no such list.
+std::optional<std::vector<int>> DrillTasks(std::string_view list) {
+  std::vector<int> tasks;
+  for (;;) {
+    std::size_t comma = list.find(',');
+    std::string_view item = list.substr(0, comma);
+    if (item.empty() || item.size() > 2) return std::nullopt;
+    int task = 0;
+    for (char c : item) {
+      if (c < '0' || c > '9') return std::nullopt;
+      task = task * 10 + (c - '0');
+    }
+    if (task < 1 || task > game::kTaskCount) return std::nullopt;
+    if (std::find(tasks.begin(), tasks.end(), task) == tasks.end()) tasks.push_back(task);
+    if (comma == std::string_view::npos) return tasks;
+    list.remove_prefix(comma + 1);
+  }
 }
 
 void Note(CommandLine& result, Mistake mistake, std::string_view argument) {
@@ -82,7 +104,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       Note(result, option ? Mistake::kUnknownOption : Mistake::kUnexpectedArgument, argument);
       continue;
     }
-    if (value && !name->takesValue) {
+    if (value && !name->takesValue && !name->mayTakeValue) {
       Note(result, Mistake::kTakesNoValue, name->longName);
       continue;
     }
@@ -92,6 +114,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         Note(result, Mistake::kNeedsValue, name->longName);
         continue;
       }
+      value = arguments[++i];
+    }
+    if (name->mayTakeValue && !value && i + 1 < arguments.size() && !arguments[i + 1].empty() &&
+        arguments[i + 1][0] >= '0' && arguments[i + 1][0] <= '9') {
       value = arguments[++i];
     }
     switch (name->option) {
@@ -107,6 +133,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       case Option::kNoHistory:
         result.noHistory = true;
         break;
+      case Option::kDrill:
+        result.drill = true;
+        if (value) {
+          if (std::optional<std::vector<int>> tasks = DrillTasks(*value)) {
+            result.drillTasks = *tasks;
+          } else {
+            Note(result, Mistake::kBadDrillList, *value);
+          }
+        }
+        break;
       case Option::kLanguage:
         if (std::optional<words::Language> language = words::LanguageNamed(*value)) {
           result.language = language;
@@ -116,6 +152,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         break;
     }
   }
+  if (history && result.drill) Note(result, Mistake::kDrillWithHistory, "--drill");
   if (help) {
     result.action = Action::kShowHelp;
     result.mistake = Mistake::kNone;
@@ -147,6 +184,13 @@ std::string MistakeText(const CommandLine& commandLine) {
     case Mistake::kUnknownLanguage:
       // TRANSLATORS: {1} is the value given; de and en are the only ones.
       return words::Fill(_("unknown language {1} for '--lang': de or en"), {argument});
+    case Mistake::kBadDrillList:
+      // TRANSLATORS: {1} is the value given to --drill.
+      return words::Fill(_("{1} is no list of tasks for '--drill': numbers 1 to 12 parted by "
+                           "commas, as in 4,10"),
+                         {argument});
+    case Mistake::kDrillWithHistory:
+      return _("'--drill' plays and '--history' reports: give only one of them");
   }
   return {};
 }
@@ -164,6 +208,9 @@ std::string UsageText() {
       "  -V, --version     show the version and exit\n"
       "      --history     show the training history and exit\n"
       "      --no-history  play, but record nothing of this game in the history\n"
+      "      --drill LIST  instead of the practice and the test, drill the tasks of\n"
+      "                    LIST (4,10); without LIST, the three that cost you the\n"
+      "                    most time in your last tests (see the manual page)\n"
       "      --lang de|en  speak German (de) or English (en); the game's screens\n"
       "                    are German unless it is en\n"
       "\n"

@@ -10,6 +10,10 @@
 // - Otherwise --version wins over --history, whatever their order.
 // - An option given twice counts once; --no-history goes with any action,
 //   though only a game has anything to leave out of the history.
+// - --drill plays a drill instead of the practice and the test. It may name
+//   the tasks: --drill=4,10, or --drill 4,10 when the next argument starts
+//   with a digit; each task 1..12, parted by commas, one named twice counts
+//   once. Any other list, or --drill with --history, is a mistake.
 // - --lang takes a value, de or en (--lang de or --lang=de), and goes with
 //   any action; given twice, the last one counts. Any other value is a
 //   mistake.
@@ -40,6 +44,8 @@ enum class Mistake {
   kTakesNoValue,
   kNeedsValue,
   kUnknownLanguage,
+  kBadDrillList,
+  kDrillWithHistory,
 };
 
 struct CommandLine {
@@ -48,6 +54,10 @@ struct CommandLine {
   bool noHistory = false;
   // The language --lang asked for, if any.
   std::optional<words::Language> language;
+  // A drill instead of the practice and the test: the tasks named, or none
+  // for the ones the history picks.
+  bool drill = false;
+  std::vector<int> drillTasks;
   // For kUsageError, the first mistake and the argument (or option) it is in.
   Mistake mistake = Mistake::kNone;
   std::string argument;

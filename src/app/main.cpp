@@ -10,6 +10,7 @@
 #include "game/history.h"
 #include "game/history_store.h"
 #include "history/after_game.h"
+#include "history/drill.h"
 #include "history/file/file_store.h"
 #include "history/report.h"
 #include "platform/backend.h"
@@ -41,6 +42,17 @@ int Print(const std::string& text) {
 // Made before the action below is registered, so they outlive it.
 std::optional<history::FileHistoryStore> theStore;
 game::GameReport theReport;
+// A drill's plan and the file its rounds are kept in.
+game::DrillPlan thePlan;
+std::optional<history::FileHistoryStore> theDrills;
+
+// The drill file beside the history; without a place for the history, a
+// store that says why when a round is to be kept.
+history::FileHistoryStore& DrillStore(std::optional<history::FileHistoryStore>& drills,
+                                      history::FileHistoryStore& tests) {
+  if (tests.Place().empty()) return drills.emplace();
+  return drills.emplace(history::DrillFilePath(tests.Place()));
+}
 
 // Runs once the console is given back, so that it is read after the game
 // rather than inside its screen: after a game ended by its final input, the
@@ -80,7 +92,10 @@ int main(int argc, char** argv) {
       return 2;
     case app::Action::kShowHistory: {
       history::FileHistoryStore store;
-      return history::RunHistoryCommand(store, {platform::StreamTakesUtf8(stdout)}, stdout, stderr);
+      std::optional<history::FileHistoryStore> drills;
+      if (!store.Place().empty()) drills.emplace(history::DrillFilePath(store.Place()));
+      return history::RunHistoryCommand(store, {platform::StreamTakesUtf8(stdout)}, stdout, stderr,
+                                        drills ? &*drills : nullptr);
     }
     case app::Action::kPlay:
       break;
@@ -89,7 +104,16 @@ int main(int argc, char** argv) {
   setting.report = &theReport;
   // The screens are German in every locale; only --lang en asks for others.
   setting.language = commandLine.language.value_or(words::Language::German);
-  if (!commandLine.noHistory) {
+  if (commandLine.drill) {
+    // Read before the terminal is opened; a drill never touches the tests'
+    // history, and with --no-history keeps nothing either.
+    history::FileHistoryStore tests;
+    std::optional<history::FileHistoryStore> drills;
+    history::FileHistoryStore& drillFile = DrillStore(drills, tests);
+    thePlan = history::PlanDrill(tests, &drillFile, commandLine.drillTasks);
+    setting.drill = &thePlan;
+    if (!commandLine.noHistory) setting.drills = &DrillStore(theDrills, tests);
+  } else if (!commandLine.noHistory) {
     setting.history = &theStore.emplace();
   }
   platform::AtProcessEnd(&TellGameReport);

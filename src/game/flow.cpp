@@ -147,7 +147,10 @@ void StartTest(GameSession& session) {
 // Acts on the input the last wait left; the first rule that applies decides.
 void Dispatch(GameSession& session) {
   InputEvent& input = session.input;
-  if (IsKey(input.key, kEscape)) ShowResults(session);
+  if (IsKey(input.key, kEscape)) {
+    if (session.drill.plan != nullptr) ShowDrillTable(session);
+    ShowResults(session);
+  }
   if (session.testRunning == 0) {
     std::string lower = console::LowerCase(input.key);
     console::CheckError();
@@ -181,6 +184,8 @@ void Dispatch(GameSession& session) {
   input.key.clear();
 }
 
+}  // namespace
+
 // The difference of two clock readings. The subtraction runs in long double
 // and is rounded to float only when stored, as taskStart itself was; late in
 // the day that rounding can leave the time a few milliseconds short.
@@ -196,6 +201,8 @@ float TaskTime(long double now, float start) {
   if (seconds < 0) seconds = 0;
   return static_cast<float>(seconds);
 }
+
+namespace {
 
 void CompleteTask(GameSession& session) {
   int task = TaskIndex(session);
@@ -216,12 +223,17 @@ void CompleteTask(GameSession& session) {
     // before the next input is awaited.
     if (session.testRunning == 1 &&
         BoardShowsEntry(session.board, session.catalogue, TaskIndex(session))) {
-      CompleteTask(session);
+      if (session.drill.plan != nullptr) {
+        CompleteDrillRound(session);
+      } else {
+        CompleteTask(session);
+      }
     }
     int task = TaskIndex(session);
     WriteStatusLines(session.currentTask, session.catalogue.names[task], session.moveTotal,
                      session.taskMoves[task], session.setting.language);
     console::CheckError();
+    if (session.drill.plan != nullptr) WriteDrillLine(session);
     PlaceCursor(session.cursor);
     WaitForInput(session, false);
     Dispatch(session);
@@ -236,6 +248,13 @@ void RunGame() {
   session.input.key.clear();
   LoadTaskCatalogue(session.catalogue, session.setting.language);
   console::CheckError();
+  // A drill has no introduction and no practice: its first round starts
+  // at once.
+  if (session.setting.drill != nullptr && !session.setting.drill->tasks.empty()) {
+    session.drill.plan = session.setting.drill;
+    StartDrillRound(session);
+    PlayingLoop(session);
+  }
   DrawIntroduction(session.setting.language);
   console::CheckError();
   // Whatever ends this wait, ESC and P included, only leaves the introduction.

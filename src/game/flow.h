@@ -9,6 +9,7 @@
 #include "console/startup.h"
 #include "game/board.h"
 #include "game/catalogue.h"
+#include "game/drill.h"
 #include "game/history_store.h"
 
 namespace kippfeld::game {
@@ -39,12 +40,17 @@ struct GameSession {
   std::string testStarted;
   // What the program lent the game for this run.
   GameSetting setting;
+  DrillProgress drill;
 };
 
 // Waits until a key, a button release or a double click arrives and leaves
 // it in session.input, taking each input the moment it comes; with
 // singlePoll, looks once (after waiting up to 100 ms for something to come).
 void WaitForInput(GameSession& session, bool singlePoll);
+
+// A task's time from the clock readings at its end and its start, as the
+// test takes it (a task spanning midnight included).
+float TaskTime(long double now, float start);
 
 // Seconds since midnight cut down to tenths.
 long double ClockReading();

@@ -169,13 +169,46 @@ bool IsDateTime(std::string_view text) {
          TwoDigits(text, 20) <= 23 && TwoDigits(text, 23) <= 59;
 }
 
+// The drill file's columns; its reasons name them as the history's do.
+const std::array<std::string, kHistoryColumns>& DrillColumnNames() {
+  static const std::array<std::string, kHistoryColumns> names = {"started", "task", "time_s",
+                                                                 "moves"};
+  return names;
+}
+
 using Columns = std::array<std::string_view, kHistoryColumns>;
 
 // Reads the columns of one line into a record; the fault when a column is
 // not sound.
 class LineReader {
  public:
-  explicit LineReader(const Columns& columns) : columns_(columns) {}
+  explicit LineReader(const Columns& columns,
+                      const std::array<std::string, kHistoryColumns>& names = ColumnNames())
+      : columns_(columns), names_(names) {}
+
+  // A drill round: one task, its time and its moves, by the same rules as a
+  // test's columns.
+  Fault ReadDrill(DrillRecord& record) {
+    if (!IsDateTime(columns_[0])) {
+      return {words::Fill(_("started: {1} is not a date and time like {2}"),
+                          {Shown(columns_[0]), kDateExample}),
+              _("started: not a date and time")};
+    }
+    record.started = std::string(columns_[0]);
+    long long task = 0;
+    if (!Count(1, kTaskCount, N_("{1} is more than the 12 tasks there are"), task)) return fault_;
+    if (task == 0) {
+      Fail(1, _("0 is no task's number"), _("0 is no task's number"));
+      return fault_;
+    }
+    record.task = static_cast<int>(task);
+    if (!Seconds(2, kMostTaskSeconds, N_("{1} seconds is more than a task can take ({2})"), true,
+                 record.time)) {
+      return fault_;
+    }
+    if (!Count(3, kMostMoves, kTooManyMoves, record.moves)) return fault_;
+    return {};
+  }
 
   Fault Read(TestRecord& record) {
     if (!IsDateTime(columns_[0])) {
@@ -213,7 +246,7 @@ class LineReader {
  private:
   // The column's name (as the file's header has it) before what is wrong.
   bool Fail(std::size_t at, std::string_view detail, std::string_view kind) {
-    const std::string& name = ColumnNames()[at];
+    const std::string& name = names_[at];
     // TRANSLATORS: {1} is a column's name in the file (t3_s), {2} what is
     // wrong with it.
     const char* form = _("{1}: {2}");
@@ -336,13 +369,15 @@ class LineReader {
   }
 
   const Columns& columns_;
+  const std::array<std::string, kHistoryColumns>& names_;
   Fault fault_;
 };
 
-Fault ReadLine(std::string_view line, TestRecord& record) {
+// The line's columns, or the fault when it is no text or has not `expected`
+// of them.
+Fault SplitLine(std::string_view line, std::size_t expected, Columns& columns) {
   if (line.empty()) return Plain(_("an empty line"));
   if (Fault fault = TextFault(line); !fault.reason.empty()) return fault;
-  Columns columns;
   std::size_t count = 0;
   for (;;) {
     std::size_t tab = line.find('\t');
@@ -351,13 +386,25 @@ Fault ReadLine(std::string_view line, TestRecord& record) {
     if (tab == std::string_view::npos) break;
     line.remove_prefix(tab + 1);
   }
-  if (count != columns.size()) {
+  if (count != expected) {
     return {words::Fill(words::NGettext("{1} column instead of {2}", "{1} columns instead of {2}",
                                         static_cast<unsigned long>(count)),
-                        {std::to_string(count), std::to_string(kHistoryColumns)}),
+                        {std::to_string(count), std::to_string(expected)}),
             _("the wrong number of columns")};
   }
+  return {};
+}
+
+Fault ReadLine(std::string_view line, TestRecord& record) {
+  Columns columns;
+  if (Fault fault = SplitLine(line, kHistoryColumns, columns); !fault.reason.empty()) return fault;
   return LineReader(columns).Read(record);
+}
+
+Fault ReadDrillLine(std::string_view line, DrillRecord& record) {
+  Columns columns;
+  if (Fault fault = SplitLine(line, kDrillColumns, columns); !fault.reason.empty()) return fault;
+  return LineReader(columns, DrillColumnNames()).ReadDrill(record);
 }
 
 }  // namespace
@@ -405,6 +452,42 @@ std::string HistoryLineFault(std::string_view line) {
 HistoryReader::HistoryReader(RecordSink record, ProblemSink problem)
     : record_(std::move(record)), problem_(std::move(problem)), header_(HistoryHeader()) {
   header_.pop_back();
+}
+
+HistoryReader::HistoryReader(DrillSink drill, ProblemSink problem)
+    : drill_(std::move(drill)), problem_(std::move(problem)), header_(DrillHeader()) {
+  header_.pop_back();
+}
+
+std::string DrillHeader() {
+  std::string line;
+  for (int i = 0; i < kDrillColumns; ++i) {
+    if (!line.empty()) line += '\t';
+    line += DrillColumnNames()[static_cast<std::size_t>(i)];
+  }
+  return line + '\n';
+}
+
+std::string DrillLine(const DrillRecord& record) {
+  std::string line = record.started;
+  line.append("\t").append(std::to_string(record.task));
+  line.append("\t").append(NumberText(record.time, kComputedDigits));
+  line.append("\t").append(std::to_string(record.moves));
+  return line + '\n';
+}
+
+std::string DrillLineFault(std::string_view line) {
+  DrillRecord record;
+  return ReadDrillLine(line, record).reason;
+}
+
+Drills ParseDrills(std::string_view content) {
+  Drills drills;
+  HistoryReader reader([&](const DrillRecord& record) { drills.records.push_back(record); },
+                       [&](const HistoryProblem& problem) { drills.problems.push_back(problem); });
+  reader.Read(content);
+  reader.Finish();
+  return drills;
 }
 
 void HistoryReader::Read(std::string_view piece) {
@@ -455,6 +538,16 @@ void HistoryReader::TakeLine(std::string_view line) {
   // Two games creating the file at once on a file system without locks may
   // both write the header; a file put together from two keeps both.
   if (line == header_) return;
+  if (drill_) {
+    DrillRecord round;
+    Fault fault = ReadDrillLine(line, round);
+    if (fault.reason.empty()) {
+      drill_(round);
+    } else {
+      problem_({number_, std::move(fault.reason), std::move(fault.kind)});
+    }
+    return;
+  }
   TestRecord record;
   Fault fault = ReadLine(line, record);
   if (fault.reason.empty()) {

@@ -72,6 +72,21 @@ struct HistoryProblem {
   std::string kind;
 };
 
+// A drill round as the drill file keeps it, one line per finished round:
+// started, task, time_s, moves. The time is the listed one, as a test's.
+inline constexpr int kDrillColumns = 4;
+
+struct DrillRecord {
+  std::string started;  // local date and time the round began at
+  int task = 0;         // 1..12
+  long double time = 0;
+  long long moves = 0;
+};
+
+std::string DrillHeader();
+std::string DrillLine(const DrillRecord& record);
+std::string DrillLineFault(std::string_view line);
+
 // Reads a history file piece by piece as it comes, so that a file of any
 // size costs the memory of one line: each line is judged as soon as its line
 // end arrives, and a line longer than any record is skipped without being
@@ -82,7 +97,11 @@ class HistoryReader {
   using RecordSink = std::function<void(const TestRecord&)>;
   using ProblemSink = std::function<void(const HistoryProblem&)>;
 
+  using DrillSink = std::function<void(const DrillRecord&)>;
+
   HistoryReader(RecordSink record, ProblemSink problem);
+  // Reads the drill file by the same rules, with its own header and lines.
+  HistoryReader(DrillSink drill, ProblemSink problem);
 
   void Read(std::string_view piece);
   // The end of the file: a last line without its line end is named.
@@ -92,6 +111,7 @@ class HistoryReader {
   void TakeLine(std::string_view line);
 
   RecordSink record_;
+  DrillSink drill_;  // set instead of record_ for the drill file
   ProblemSink problem_;
   std::string header_;
   std::string pending_;  // the start of a line whose end has not come yet
@@ -107,6 +127,13 @@ struct History {
 // The whole content of a history file read at once: every record and every
 // problem, for callers that hold the content anyway.
 History ParseHistory(std::string_view content);
+
+struct Drills {
+  std::vector<DrillRecord> records;  // in the order of the file
+  std::vector<HistoryProblem> problems;
+};
+
+Drills ParseDrills(std::string_view content);
 
 // The text with every byte a terminal could act on shown as \xNN instead:
 // control characters (C0, DEL and the C1 range) and bytes that are not

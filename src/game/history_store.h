@@ -41,7 +41,12 @@ struct GameReport {
   // trailing empty rows. Empty when the game ended any other way, or on a
   // console that keeps its screen.
   std::vector<std::string> table;
+  // Drill rounds kept in the drill file, and its name as messages show it.
+  long long drillRoundsKept = 0;
+  std::string drillPlace;
 };
+
+struct DrillPlan;
 
 // What the program lends the game for one run.
 struct GameSetting {
@@ -49,6 +54,10 @@ struct GameSetting {
   GameReport* report = nullptr;     // none: nothing is left behind
   // The language of the game's screens.
   Language language = Language::German;
+  // A drill instead of the practice and the test, and where its rounds are
+  // kept (none: nowhere).
+  const DrillPlan* drill = nullptr;
+  HistoryStore* drills = nullptr;
 };
 
 // The stamp for the test that P is starting now: the store's local date and

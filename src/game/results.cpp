@@ -164,4 +164,8 @@ void ShowResults(GameSession& session) {
   console::EndProgram(0);
 }
 
+void IgnoreInputBeforeTheEnd() {
+  IgnoreEarlyInput();
+}
+
 }  // namespace kippfeld::game

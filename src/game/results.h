@@ -10,6 +10,10 @@ namespace kippfeld::game {
 
 [[noreturn]] void ShowResults(GameSession& session);
 
+// Keeps the input of the moments before a closing table from ending it
+// unseen.
+void IgnoreInputBeforeTheEnd();
+
 // The time the table lists for a stored task time: cut down to tenths. It
 // stays long double, so that a listed 12.2 is written as 12.2.
 long double ListedTime(float seconds);

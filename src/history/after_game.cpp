@@ -146,6 +146,19 @@ std::string KeptLine(std::string_view place, const game::TestRecord& kept,
 std::string AfterGameText(const game::GameReport& report, HistorySource* source, bool utf8) {
   if (report.table.empty()) return {};
   std::string text = ResultsTableText(report.table, utf8);
+  if (report.drillRoundsKept > 0) {
+    const auto rounds = static_cast<unsigned long>(report.drillRoundsKept);
+    std::string count = std::to_string(report.drillRoundsKept);
+    // TRANSLATORS: {1} is the number of drill rounds, {2} the drill file's name.
+    std::string line = report.drillPlace.empty()
+                           ? words::Fill(words::NGettext("{1} drill round kept.",
+                                                         "{1} drill rounds kept.", rounds),
+                                         {count})
+                           : words::Fill(words::NGettext("{1} drill round kept in {2}.",
+                                                         "{1} drill rounds kept in {2}.", rounds),
+                                         {count, game::PrintableText(report.drillPlace, utf8)});
+    text += words::ForOutput(line, utf8) + "\n";
+  }
   if (report.keptRecord.empty() || source == nullptr) return text;
   std::vector<game::TestRecord> kept = game::ParseHistory(report.keptRecord).records;
   if (kept.size() != 1) return text;

@@ -43,7 +43,8 @@ std::string KeptLine(std::string_view place, const game::TestRecord& kept,
                      const PersonalBests& before, bool utf8);
 
 // Everything for standard output after the game the report is of: nothing
-// when it ended other than by its final input. The source is the history
+// when it ended other than by its final input. After a drill, its table and
+// how many rounds were kept. The source is the history
 // the test was kept in, read for the bests before it.
 std::string AfterGameText(const game::GameReport& report, HistorySource* source, bool utf8);
 

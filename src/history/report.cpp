@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -185,13 +187,35 @@ std::string AveragesText(const HistoryFigures& figures, bool utf8) {
                    rows, utf8);
 }
 
+// A paragraph broken between words into lines that keep within the report's
+// width, each with its line end.
+std::string WrapText(std::string_view text) {
+  std::string out;
+  std::string line;
+  while (!text.empty()) {
+    std::size_t blank = text.find(' ');
+    std::string word(text.substr(0, blank));
+    text.remove_prefix(blank == std::string_view::npos ? text.size() : blank + 1);
+    if (!line.empty() && words::Columns(line) + 1 + words::Columns(word) > kReportWidth) {
+      out += line + "\n";
+      line.clear();
+    }
+    line += line.empty() ? word : " " + word;
+  }
+  return out + line + "\n";
+}
+
 }  // namespace
 
 HistoryReportReader::HistoryReportReader(std::string_view place, const ReportStyle& style)
     : place_(PrintableText(place, style.utf8)),
       style_(style),
-      reader_([this](const TestRecord& record) { AddRecord(figures_, record); },
-              [this](const HistoryProblem& problem) { Problem(problem); }) {}
+      reader_(
+          [this](const TestRecord& record) {
+            AddRecord(figures_, record);
+            picker_.Add(record);
+          },
+          [this](const HistoryProblem& problem) { Problem(problem); }) {}
 
 void HistoryReportReader::Problem(const HistoryProblem& problem) {
   if (named_.size() < kNamedProblems) {
@@ -246,6 +270,128 @@ HistoryReport HistoryReportReader::Finish() {
   return report;
 }
 
+std::string DrillSectionText(std::string_view place, const DrillFigures& figures,
+                             const DrillPick& pick, const ReportStyle& style) {
+  const std::string shown = PrintableText(place, style.utf8);
+  // The tasks' names in the report's own language.
+  TaskCatalogue catalogue;
+  LoadTaskCatalogue(catalogue, words::CurrentLanguage());
+  auto name = [&catalogue](int k) {
+    std::string text = catalogue.names[static_cast<std::size_t>(k)];
+    TrimRight(text);
+    return text;
+  };
+  std::string out;
+  if (figures.rounds == 0) {
+    out += words::Fill(_("No drill rounds recorded yet in {1}."), {shown}) + "\n";
+  } else {
+    // TRANSLATORS: {1} is the drill file's name.
+    out += words::Fill(_("Drill rounds recorded in {1}"), {shown}) + "\n";
+    std::vector<TableRow> rows;
+    for (int k = 1; k <= kTaskCount; ++k) {
+      const auto entry = static_cast<std::size_t>(k);
+      if (figures.taskRounds[entry] == 0) continue;
+      const std::deque<long double>& times = figures.lastTimes[entry];
+      long double best = *std::min_element(times.begin(), times.end());
+      long double sum = 0;
+      for (long double time : times) sum += time;
+      long double mean = sum / static_cast<long double>(times.size());
+      rows.push_back({std::to_string(k), name(k), std::to_string(figures.taskRounds[entry]),
+                      SecondsText(std::llround(static_cast<double>(best) * 10)),
+                      SecondsText(std::llround(static_cast<double>(mean) * 10))});
+    }
+    out += TableText({{"#", true, 3},
+                      // TRANSLATORS: the titles of the drill table's columns; the
+                      // last two are of each task's last five rounds.
+                      {_("Task"), false},
+                      {_("Rounds"), true},
+                      {_("Best of last 5"), true},
+                      {_("Mean of last 5"), true}},
+                     rows, style.utf8);
+  }
+  out += "\n";
+  if (pick.tests == 0) {
+    out += std::string(_("The next --drill drills all twelve tasks in order: no test was "
+                         "completed yet.")) +
+           "\n";
+    return words::ForOutput(out, style.utf8);
+  }
+  // TRANSLATORS: {1} is how many of the last complete tests were looked at.
+  out += WrapText(
+      words::Fill(_("Complete tests looked at: {1}. The next --drill picks the tasks that lost "
+                    "the most in them, on average: the time above your best for the task, plus "
+                    "1 s for each move above the fewest."),
+                  {std::to_string(pick.tests)}));
+  std::vector<TableRow> rows;
+  for (int k : pick.tasks) {
+    const auto entry = static_cast<std::size_t>(k);
+    rows.push_back(
+        {std::to_string(k), name(k),
+         SecondsText(std::llround(static_cast<double>(pick.loss[entry]) * 10)),
+         SecondsText(std::llround(static_cast<double>(pick.slower[entry]) * 10)),
+         words::TenthsText(std::llround(static_cast<double>(pick.extraMoves[entry]) * 10))});
+  }
+  out += TableText({{"#", true, 3},
+                    // TRANSLATORS: the titles of the pick's columns: the loss,
+                    // the time above the best and the moves above the fewest.
+                    {_("Task"), false},
+                    {_("Loss"), true},
+                    {_("Slower"), true},
+                    {_("Extra moves"), true}},
+                   rows, style.utf8);
+  return words::ForOutput(out, style.utf8);
+}
+
+namespace {
+
+// The drill file's section, its skipped lines named as the history's are.
+int ReportDrills(HistorySource& drills, const DrillPick& pick, const ReportStyle& style,
+                 std::FILE* out, std::FILE* err) {
+  std::string place = drills.Place();
+  const std::string shown = PrintableText(place, style.utf8);
+  DrillFigures figures;
+  long long skipped = 0;
+  HistoryReader reader([&figures](const DrillRecord& round) { AddRound(figures, round); },
+                       [&](const HistoryProblem& problem) {
+                         if (++skipped > static_cast<long long>(kNamedProblems)) return;
+                         Put("kippfeld: " + shown + ":" + std::to_string(problem.line) + ": " +
+                                 words::Fill(_("skipped: {1}"), {problem.reason}) + "\n",
+                             style, err);
+                       });
+  std::string reason;
+  platform::HistoryRead read = drills.Read(
+      [&reader](std::string_view piece) {
+        reader.Read(piece);
+        return true;
+      },
+      reason);
+  // No drill yet: the report stays as it was before drills.
+  if (read == platform::HistoryRead::kMissing) return 0;
+  if (read == platform::HistoryRead::kFailed) {
+    // TRANSLATORS: {1} is the drill file's name, {2} why it cannot be read.
+    Put("kippfeld: " +
+            PrintableText(words::Fill(_("cannot read the drills {1}: {2}"), {place, reason}),
+                          true) +
+            "\n",
+        style, err);
+    return 1;
+  }
+  reader.Finish();
+  if (skipped > static_cast<long long>(kNamedProblems)) {
+    long long more = skipped - static_cast<long long>(kNamedProblems);
+    Put("kippfeld: " + shown + ": " +
+            words::Fill(words::NGettext("skipped {1} more line", "skipped {1} more lines",
+                                        static_cast<unsigned long>(more)),
+                        {std::to_string(more)}) +
+            "\n",
+        style, err);
+  }
+  Put("\n" + DrillSectionText(place, figures, pick, style), style, out);
+  return 0;
+}
+
+}  // namespace
+
 HistoryReport ReportHistory(std::string_view place, std::string_view content,
                             const ReportStyle& style) {
   HistoryReportReader reader(place, style);
@@ -254,7 +400,7 @@ HistoryReport ReportHistory(std::string_view place, std::string_view content,
 }
 
 int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE* out,
-                      std::FILE* err) {
+                      std::FILE* err, HistorySource* drills) {
   std::string place = source.Place();
   HistoryReportReader reader(place, style);
   std::string reason;
@@ -274,6 +420,10 @@ int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE
   HistoryReport report = reader.Finish();
   for (const std::string& line : report.errors) Put(line + "\n", style, err);
   Put(report.out, style, out);
+  if (drills != nullptr) {
+    int status = ReportDrills(*drills, reader.NextDrill(), style, out, err);
+    if (status != 0) return status;
+  }
   if (std::fflush(out) != 0 || std::ferror(out)) {
     int error = errno;
     Put("kippfeld: " +

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "game/history.h"
+#include "history/drill.h"
 #include "history/figures.h"
 #include "history/source.h"
 
@@ -44,6 +45,8 @@ class HistoryReportReader {
 
   void Read(std::string_view piece) { reader_.Read(piece); }
   HistoryReport Finish();
+  // What the tests read say the next drill picks.
+  DrillPick NextDrill() const { return picker_.Pick(); }
 
  private:
   void Problem(const game::HistoryProblem& problem);
@@ -51,6 +54,7 @@ class HistoryReportReader {
   std::string place_;  // as it is shown
   ReportStyle style_;
   HistoryFigures figures_;
+  DrillPicker picker_;
   std::vector<std::string> named_;
   std::map<std::string, long long> unnamed_;  // by kind; there are few kinds
   game::HistoryReader reader_;
@@ -60,10 +64,16 @@ class HistoryReportReader {
 HistoryReport ReportHistory(std::string_view place, std::string_view content,
                             const ReportStyle& style);
 
-// Reads the source's file and prints its report. Returns the exit status: 0,
+// The drill section: each drilled task's rounds, the best and the mean of
+// its last rounds, and the tasks the next drill picks with their losses.
+std::string DrillSectionText(std::string_view place, const DrillFigures& figures,
+                             const DrillPick& pick, const ReportStyle& style);
+
+// Reads the source's file and prints its report, and with a drill file the
+// drill section after it. Returns the exit status: 0,
 // also when there is no history yet or lines had to be skipped; 1 when the
 // file cannot be read at all or the report cannot be written.
 int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE* out,
-                      std::FILE* err);
+                      std::FILE* err, HistorySource* drills = nullptr);
 
 }  // namespace kippfeld::history

@@ -106,6 +106,77 @@ INSTANTIATE_TEST_SUITE_P(
         Case{{"-V", "--no-history"}, Action::kShowVersion, true, ""},
         Case{{"--no-history", "--"}, Action::kPlay, true, ""}));
 
+// --drill with and without its list, and every way to get it wrong.
+TEST(DrillOptionTest, TakesAListOfTasksOrNoneAndRefusesTheRest) {
+  struct DrillCase {
+    std::vector<std::string> arguments;
+    std::vector<int> tasks;
+    std::string error;
+  };
+  const std::vector<DrillCase> cases = {
+      {{"--drill"}, {}, ""},
+      {{"--drill", "4,10"}, {4, 10}, ""},
+      {{"--drill=4,10"}, {4, 10}, ""},
+      {{"--drill", "3"}, {3}, ""},
+      {{"--drill=12,1,12"}, {12, 1}, ""},
+      {{"--drill", "--no-history"}, {}, ""},
+      {{"--lang", "en", "--drill", "7"}, {7}, ""},
+      // Only a number after --drill is its list.
+      {{"--drill", "x"}, {}, "unexpected argument 'x'"},
+      {{"--drill=0"},
+       {},
+       "'0' is no list of tasks for '--drill': numbers 1 to 12 parted by "
+       "commas, as in 4,10"},
+      {{"--drill", "13"},
+       {},
+       "'13' is no list of tasks for '--drill': numbers 1 to 12 parted by "
+       "commas, as in 4,10"},
+      {{"--drill=4,,10"},
+       {},
+       "'4,,10' is no list of tasks for '--drill': numbers 1 to 12 "
+       "parted by commas, as in 4,10"},
+      {{"--drill=4,"},
+       {},
+       "'4,' is no list of tasks for '--drill': numbers 1 to 12 parted by "
+       "commas, as in 4,10"},
+      {{"--drill="},
+       {},
+       "'' is no list of tasks for '--drill': numbers 1 to 12 parted by "
+       "commas, as in 4,10"},
+      {{"--drill", "4 10"},
+       {},
+       "'4 10' is no list of tasks for '--drill': numbers 1 to 12 "
+       "parted by commas, as in 4,10"},
+      {{"--drill", "007"},
+       {},
+       "'007' is no list of tasks for '--drill': numbers 1 to 12 parted "
+       "by commas, as in 4,10"},
+      {{"--drill", "--history"},
+       {},
+       "'--drill' plays and '--history' reports: give only one of "
+       "them"},
+      {{"--history", "--drill=3"},
+       {3},
+       "'--drill' plays and '--history' reports: give only one "
+       "of them"},
+  };
+  for (const DrillCase& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    CommandLine line = ParseCommandLine(c.arguments);
+    EXPECT_EQ(MistakeText(line), c.error);
+    if (c.error.empty()) {
+      EXPECT_EQ(line.action, Action::kPlay);
+      EXPECT_TRUE(line.drill);
+      EXPECT_EQ(line.drillTasks, c.tasks);
+    } else {
+      EXPECT_EQ(line.action, Action::kUsageError);
+    }
+  }
+  // Help still wins.
+  EXPECT_EQ(ParseCommandLine({"--drill", "--history", "--help"}).action, Action::kShowHelp);
+  EXPECT_FALSE(ParseCommandLine({}).drill);
+}
+
 std::string Spelled(std::string_view bytes) {
   std::string spelled;
   for (char c : bytes) {
@@ -175,7 +246,8 @@ TEST(UsageErrorQuotingTest, SpellsOutEveryByteThatIsNotPrintableUtf8) {
 
 TEST(UsageTextTest, NamesEveryOptionAndTheRules) {
   std::string usage = UsageText();
-  for (const char* option : {"-h,", "--help", "-V,", "--version", "--history", "--no-history"})
+  for (const char* option :
+       {"-h,", "--help", "-V,", "--version", "--history", "--no-history", "--drill"})
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   EXPECT_TRUE(usage.starts_with("Usage: kippfeld ")) << usage;
   EXPECT_NE(usage.find("--help wins over everything"), std::string::npos);

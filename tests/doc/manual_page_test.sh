@@ -22,11 +22,11 @@ missing=0
 if [ "$language" = de ]; then
   set -- "kippfeld $version" "Übungsmodus" "-h, --help" "-V, --version" "--history" \
     "--no-history" "--lang Code" "FEHLER" "101 / 000 / 001" "SPRACHEN" "1,1 s und 0:01,1" \
-    "Aufgabe 1 wird ab P gemessen" "zwölf Zielbilder"
+    "Aufgabe 1 wird ab P gemessen" "zwölf Zielbilder" "--drill [Liste]" "drills.tsv"
 else
   set -- "kippfeld $version" "Übungsmodus" "-h, --help" "-V, --version" "--history" \
     "--no-history" "--lang code" "BUGS" "101 / 000 / 001" "any key or click ends" \
-    "Task 1 is timed from P" "the table is printed on standard output" "LANGUAGES"
+    "Task 1 is timed from P" "the table is printed on standard output" "LANGUAGES" "--drill [list]" "drills.tsv"
 fi
 for expected in "$@"; do
   case "$text" in

@@ -34,6 +34,23 @@ const OptionCase kAnswers[] = {
     {"UnknownOption", {"--bogus"}, 2, "", HelpHint("unknown option '--bogus'")},
     {"UnexpectedArgument", {"extra"}, 2, "", HelpHint("unexpected argument 'extra'")},
     {"OptionAfterTheEnd", {"--", "--help"}, 2, "", HelpHint("unexpected argument '--help'")},
+    {"DrillTaskOutOfRange",
+     {"--drill", "13"},
+     2,
+     "",
+     HelpHint("'13' is no list of tasks for '--drill': numbers 1 to 12 parted by commas, as in "
+              "4,10")},
+    {"DrillListNotOne",
+     {"--drill=4,,10"},
+     2,
+     "",
+     HelpHint("'4,,10' is no list of tasks for '--drill': numbers 1 to 12 parted by commas, as "
+              "in 4,10")},
+    {"DrillWithHistory",
+     {"--drill", "--history"},
+     2,
+     "",
+     HelpHint("'--drill' plays and '--history' reports: give only one of them")},
 };
 
 void PrintTo(const OptionCase& c, std::ostream* out) {

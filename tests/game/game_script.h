@@ -139,6 +139,12 @@ class GameScript {
     return Key('P');
   }
 
+  // A drill round sets the field itself: the script follows.
+  GameScript& SetBoard(Picture board) {
+    board_ = board;
+    return *this;
+  }
+
   // Walks the cursor to the cell with the navigation keys.
   GameScript& SelectByKeys(int cell) {
     static constexpr std::uint16_t kSteps[3][3] = {{71, 72, 73}, {75, 0, 77}, {79, 80, 81}};
