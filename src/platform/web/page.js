@@ -10,11 +10,49 @@
 
   // The page's own words: words.js (kippfeldWords), one table per language.
   var WORDS = kippfeldWords;
-  var words = WORDS.de;
+  // The languages the page speaks, in the order the choice offers them.
+  var LANGUAGES = ['de', 'en'];
+  // Where the player's choice is kept, as "de" or "en".
+  var LANGUAGE_KEY = 'kippfeld/language';
+
+  function storedLanguage() {
+    try {
+      var code = window.localStorage.getItem(LANGUAGE_KEY);
+      return LANGUAGES.indexOf(code) >= 0 ? code : null;
+    } catch (error) {
+      return null;
+    }
+  }
+
+  // Until the player chooses, the browser's languages decide as the
+  // program reads a LANGUAGE list: the first that names a language the
+  // page speaks, English when none does.
+  function browserLanguage() {
+    var list = navigator.languages && navigator.languages.length ? navigator.languages :
+      [navigator.language || ''];
+    for (var i = 0; i < list.length; i++) {
+      var code = String(list[i]).split(/[-_.@]/)[0].toLowerCase();
+      if (LANGUAGES.indexOf(code) >= 0) return code;
+    }
+    return 'en';
+  }
+
+  // The page's words and the program's words (the History view, the
+  // import's summary, the notices) are in `language`; the game's screens
+  // are English only once the player has chosen English, and German
+  // until then, the game's own language.
+  var chosen = storedLanguage();
+  var language = chosen || browserLanguage();
+  var words = WORDS[language];
+
+  function screensLanguage() {
+    return chosen === 'en' ? 'en' : 'de';
+  }
 
   // Every element that shows a word of the table names it by id:
   // data-word (its text), data-word-label (its aria-label).
   function showWords() {
+    document.documentElement.lang = language;
     document.querySelectorAll('[data-word]').forEach(function (element) {
       element.textContent = words[element.getAttribute('data-word')];
     });
@@ -23,6 +61,8 @@
     });
   }
   showWords();
+  var languageChoice = document.getElementById('language');
+  languageChoice.value = language;
 
   var consoleBox = document.getElementById('console');
   var screen = document.getElementById('screen');
@@ -120,8 +160,14 @@
     announcer.textContent = lines.join('. ');
   }
 
-  function say(text) {
-    notice.textContent = text;
+  // The notice: a word of the page's (by id, so that it follows the
+  // language) and what the program said after it.
+  var noticeWord = null;
+  var noticeRest = '';
+  function say(word, rest) {
+    noticeWord = word || null;
+    noticeRest = rest || '';
+    notice.textContent = noticeWord ? words[noticeWord] + noticeRest : '';
   }
 
   // --- The running instance ---
@@ -129,17 +175,20 @@
   function start() {
     screen.removeAttribute('data-exit-code');
     playAgain.hidden = true;
-    say('');
+    say(null);
     var page = {
       showRow: showRow, showCursor: showCursor, waits: waits, wake: null, ended: null,
       storage: storage, jobs: [], job: null, wakeForJobs: null, release: null,
+      words: function () { return words; },
     };
-    var module = { kippfeldPage: page, pending: [], ready: false, finished: false };
+    var module = {
+      kippfeldPage: page, pending: [], ready: false, finished: false, screens: screensLanguage(),
+    };
     page.ended = function (exitCode) {
       module.finished = true;
       screen.setAttribute('data-exit-code', String(exitCode));
       var failure = historyFailure(module);
-      if (failure) say(words.notRecorded + failure);
+      if (failure) say('notRecorded', failure);
       playAgain.hidden = false;
       if (!historyView.hidden) showHistory();
     };
@@ -150,6 +199,9 @@
         protocol = JSON.parse(module.UTF8ToString(module._kippfeld_protocol()));
         buildRows();
       }
+      // Before main: the screens' language is the game's from its start.
+      callWithTexts(module, 'kippfeld_screens_language', [module.screens]);
+      callWithTexts(module, 'kippfeld_language', [language]);
       module.ready = true;
       // Input that came while the program was loading goes first, in order.
       module.pending.splice(0).forEach(function (send) { send(); });
@@ -161,7 +213,7 @@
       page.jobs.splice(0).forEach(function (job) {
         job.resolve({ bytes: new Uint8Array(0), text: '', problems: '' });
       });
-      say(words.stopped + what);
+      say('stopped', what);
       playAgain.hidden = false;
     };
     game = module;
@@ -524,6 +576,36 @@
     });
   });
 
+  // --- The language ---
+
+  // The player's choice, kept for the next visit: the page's words and the
+  // program's change at once (the History view is read again in them); the
+  // screens of a game under way stay as they are, and the next game has
+  // the chosen ones.
+  function chooseLanguage(code) {
+    if (LANGUAGES.indexOf(code) < 0) return;
+    chosen = code;
+    try {
+      window.localStorage.setItem(LANGUAGE_KEY, code);
+    } catch (error) { /* chosen for this visit only */ }
+    language = code;
+    words = WORDS[language];
+    languageChoice.value = language;
+    showWords();
+    selection.textContent = selectedWords();
+    say(noticeWord, noticeRest);
+    var module = game;
+    if (module && module.ready && !module.aborted) {
+      callWithTexts(module, 'kippfeld_language', [language]);
+      if (!module.finished && module.screens !== screensLanguage()) say('screensNext');
+    }
+    if (!historyView.hidden) showHistory();
+  }
+
+  languageChoice.addEventListener('change', function () {
+    chooseLanguage(languageChoice.value);
+  });
+
   // --- Installed and offline ---
 
   // Served from a web server the page is an installable app that also
@@ -552,6 +634,8 @@
     storage: storage,
     persisted: persisted,
     words: WORDS,
+    language: function () { return language; },
+    chooseLanguage: chooseLanguage,
   };
 
   start();
