@@ -19,7 +19,8 @@ after(async () => { await browser.close(); });
 async function pageWords(page) {
   return page.evaluate(() => ({
     lang: document.documentElement.lang,
-    choice: document.getElementById('language').value,
+    choice: [...document.querySelectorAll('#language button[aria-pressed="true"]')]
+        .map((button) => button.getAttribute('data-language')).join(),
     history: document.getElementById('show-history').textContent,
     save: document.getElementById('save-history').textContent,
     consoleLabel: document.getElementById('console').getAttribute('aria-label'),
@@ -88,13 +89,15 @@ test('the switch changes the words at once, the screens from the next game on, a
   await waitForStatus(page, 'Zug Nr.  1 ');
   assert.match(await page.textContent('#selection'), /^ausgewählt: [01], Zeile \d+, Spalte \d+$/);
 
-  await page.selectOption('#language', 'en');
+  await page.click('#language [data-language="en"]');
   assertWords(await pageWords(page), ENGLISH);
   assert.match(await page.textContent('#selection'), /^selected: [01], row \d+, column \d+$/);
   assert.equal(await page.textContent('#notice'),
       'The game shows its screens in English from the next game on.');
   // The game under way keeps its German screens; what is told after a move
-  // is in English.
+  // is in English. The button keeps the focus, as a button does.
+  assert.equal(await page.evaluate(() => document.activeElement.getAttribute('data-language')), 'en');
+  await page.focus('#console');
   await page.keyboard.press('Home');
   await page.waitForFunction(() => /^selected: /.test(document.getElementById('announce').textContent));
   assert.match((await rows(page))[15], /^ {5}Aufgabe {2}0 {2}: /);
@@ -120,7 +123,7 @@ test('the switch changes the words at once, the screens from the next game on, a
   // Back to German: the words at once, the History view read again in
   // them, the screens German from the next game on.
   assert.match(await historyReport(page), ENGLISH.report);
-  await page.selectOption('#language', 'de');
+  await page.click('#language [data-language="de"]');
   assertWords(await pageWords(page), GERMAN);
   await page.waitForFunction(() => /^In dem Speicher/.test(
       document.getElementById('history-report').textContent));
@@ -130,6 +133,20 @@ test('the switch changes the words at once, the screens from the next game on, a
   await page.reload();
   await waitForRow(page, 2, GERMAN_INTRODUCTION);
   assertWords(await pageWords(page), GERMAN);
+  assert.deepEqual(page.errors, []);
+  await page.context().close();
+});
+
+test('in an English browser a press on English is a choice: English screens from the next game', async () => {
+  const page = await openGame(browser, { context: { locale: 'en-GB' } });
+  assertWords(await pageWords(page), ENGLISH);
+  await page.click('#language [data-language="en"]');
+  assert.equal(await page.textContent('#notice'),
+      'The game shows its screens in English from the next game on.');
+  assert.equal((await rows(page))[1].trimEnd(), GERMAN_INTRODUCTION);
+  await page.reload();
+  await waitForRow(page, 2, ENGLISH_INTRODUCTION);
+  assertWords(await pageWords(page), ENGLISH);
   assert.deepEqual(page.errors, []);
   await page.context().close();
 });
@@ -154,7 +171,7 @@ test('the History view in English: the report, an import\'s summary and its skip
   assert.match(report, /\n {3}1 {2}2025-03-14 09:26 {3}1\/12 {2}0:30\.0 /);
   // The tasks by the names the English screens give them.
   assert.match(report, /\n {2}all 1 +30\.0 s 2025-03-14 +3 2025-03-14 /);
-  await page.selectOption('#language', 'de');
+  await page.click('#language [data-language="de"]');
   await page.waitForFunction(() => /^Festgehaltene Tests/.test(
       document.getElementById('history-report').textContent));
   const german = await page.textContent('#history-report');
@@ -183,7 +200,7 @@ test('a refused storage is told in German in German, the page\'s words and the p
       'Dieser Test ist nicht gespeichert worden. kippfeld: der Test wurde nicht in dem Speicher ' +
       'dieses Browsers (kippfeld/history.tsv) festgehalten: der Speicher des Browsers ist voll');
   // The choice turns the page's word; the program's line stays as it was said.
-  await page.selectOption('#language', 'en');
+  await page.click('#language [data-language="en"]');
   assert.match(await page.textContent('#notice'), /^This test has not been saved\. kippfeld: der Test/);
   assert.deepEqual(page.errors, []);
   await page.context().close();

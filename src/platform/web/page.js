@@ -53,6 +53,10 @@
   // data-word (its text), data-word-label (its aria-label).
   function showWords() {
     document.documentElement.lang = language;
+    languageButtons.forEach(function (button) {
+      var shown = button.getAttribute('data-language') === language;
+      button.setAttribute('aria-pressed', shown ? 'true' : 'false');
+    });
     document.querySelectorAll('[data-word]').forEach(function (element) {
       element.textContent = words[element.getAttribute('data-word')];
     });
@@ -60,9 +64,12 @@
       element.setAttribute('aria-label', words[element.getAttribute('data-word-label')]);
     });
   }
+  // Deutsch and English: the one in use is pressed; a press on either is
+  // the player's choice, so that the browser's language can be chosen for
+  // the screens too.
+  var languageButtons = Array.prototype.slice.call(
+      document.querySelectorAll('#language button'));
   showWords();
-  var languageChoice = document.getElementById('language');
-  languageChoice.value = language;
 
   var consoleBox = document.getElementById('console');
   var screen = document.getElementById('screen');
@@ -588,22 +595,24 @@
     try {
       window.localStorage.setItem(LANGUAGE_KEY, code);
     } catch (error) { /* chosen for this visit only */ }
+    var changed = code !== language;
     language = code;
     words = WORDS[language];
-    languageChoice.value = language;
     showWords();
     selection.textContent = selectedWords();
-    say(noticeWord, noticeRest);
+    say(noticeWord === 'screensNext' ? null : noticeWord, noticeRest);
     var module = game;
     if (module && module.ready && !module.aborted) {
-      callWithTexts(module, 'kippfeld_language', [language]);
+      if (changed) callWithTexts(module, 'kippfeld_language', [language]);
       if (!module.finished && module.screens !== screensLanguage()) say('screensNext');
     }
-    if (!historyView.hidden) showHistory();
+    if (changed && !historyView.hidden) showHistory();
   }
 
-  languageChoice.addEventListener('change', function () {
-    chooseLanguage(languageChoice.value);
+  languageButtons.forEach(function (button) {
+    button.addEventListener('click', function () {
+      chooseLanguage(button.getAttribute('data-language'));
+    });
   });
 
   // --- Installed and offline ---
