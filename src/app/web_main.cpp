@@ -18,6 +18,7 @@
 #include "history/import.h"
 #include "history/report.h"
 #include "history/source.h"
+#include "platform/history_file.h"
 #include "platform/web/web_host.h"
 #include "platform/web/web_keys.h"
 #include "platform/web/web_mouse.h"
@@ -50,8 +51,18 @@ platform::MouseRecords& TheMouse() {
 }
 
 // The history in the browser's storage, kept by the same rules as the file.
+// Its name is in the words' language of the moment: the page may change it
+// after the store is made.
+class PageHistoryStore final : public history::FileHistoryStore {
+ public:
+  std::string Place() override {
+    std::string unused;
+    return platform::HistoryFilePath(unused);
+  }
+};
+
 history::FileHistoryStore& TheStore() {
-  static history::FileHistoryStore store;
+  static PageHistoryStore store;
   return store;
 }
 

@@ -44,8 +44,8 @@ constexpr ResultsTexts kTexts = {
 static_assert(SameRoom(std::array{kTexts.heading, kTexts.entry, kTexts.total, kTexts.minutes,
                                   kTexts.seconds}));
 
-constexpr int kStoredDigits = 7;     // values read from a float variable
-constexpr int kComputedDigits = 15;  // values computed on the spot
+using console::kComputedDigits;  // values computed on the spot
+using console::kStoredDigits;    // values read from a float variable
 constexpr int kMovesColumn = 49;
 constexpr int kTimeColumn = 35;
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "console/clock.h"
+#include "console/numbers.h"
 #include "console/screen.h"
 #include "game/screen_text.h"
 
@@ -90,10 +91,10 @@ constexpr std::int32_t kLightGrey = 7;
 constexpr std::int32_t kBlack = 0;
 constexpr std::int32_t kKeepColour = -1;  // out of 0..15: SetColour keeps it
 
-// Digits of game numbers held in single-precision variables, and of
-// computed values (the shown digit is an absolute value).
-constexpr int kVariableDigits = 7;
-constexpr int kComputedDigits = 15;
+// Game numbers held in single-precision variables show kStoredDigits,
+// computed values (the shown digit is an absolute value) kComputedDigits.
+using console::kComputedDigits;
+using console::kStoredDigits;
 
 constexpr std::int32_t kStatusRow = 16;
 constexpr std::int32_t kMoveRow = 18;
@@ -151,18 +152,18 @@ void WriteStatusLines(float currentTask, std::string_view taskName, float moveTo
                       float taskMoves, Language language) {
   console::MoveTo(kStatusRow, kStatusColumn);
   console::WriteText(kTexts.task.In(language));
-  console::WriteNumber(currentTask, kVariableDigits);
+  console::WriteNumber(currentTask, kStoredDigits);
   console::WriteText(kTexts.nameSeparator.In(language));
   console::WriteText(taskName);
   console::NewLine();
 
   console::MoveTo(kMoveRow, kStatusColumn);
   console::WriteText(kTexts.moves.In(language));
-  console::WriteNumber(moveTotal, kVariableDigits);
+  console::WriteNumber(moveTotal, kStoredDigits);
   // The print zone keeps the task's count at column 29 however wide the
   // total grows (up to seven digits).
   console::NextPrintZone();
-  console::WriteNumber(taskMoves, kVariableDigits);
+  console::WriteNumber(taskMoves, kStoredDigits);
   console::NewLine();
 }
 

@@ -257,8 +257,11 @@ HistoryReport HistoryReportReader::Finish() {
                                   style_.utf8);
     return report;
   }
+  // The tasks by the names the game's screens give them: English ones for
+  // English words, the German ones for every other language.
   TaskCatalogue catalogue;
-  LoadTaskCatalogue(catalogue);
+  LoadTaskCatalogue(catalogue, words::CurrentLanguage() == Language::English ? Language::English
+                                                                             : Language::German);
   std::string& out = report.out;
   out += words::Fill(_("Tests recorded in {1}"), {place_}) + "\n\n";
   out += TestsText(figures_, OptimumTotal(catalogue), style_.utf8) + "\n";

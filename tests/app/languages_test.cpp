@@ -237,6 +237,26 @@ TEST(Languages, HistoryLinesSkippedForEachReason) {
   }
 }
 
+// The report names the tasks as the game's screens in the words' language
+// name them: the English screens' names for English words, the German
+// screens' for German ones.
+TEST(Languages, ReportNamesTheTasksInTheWordsLanguage) {
+  std::string content = Content({Played(kTaskCount, 1.1L, 5, "2025-03-14T09:26:53+01:00")});
+  struct Case {
+    Language language;
+    const char* first;
+    const char* last;
+  };
+  for (const Case& c : {Case{Language::English, "  all 1 ", "  only top l./ top r./ btm r. 1 "},
+                        Case{Language::German, "  alles 1 ", "  nur li.ob./ li.unt./ re.unt 0 "}}) {
+    InLanguage language(c.language);
+    std::vector<std::string> lines = Lines(ReportHistory("/h/h.tsv", content, {true}).out);
+    ASSERT_GT(lines.size(), 20u);
+    EXPECT_EQ(lines[9].rfind(c.first, 0), 0u) << lines[9];
+    EXPECT_EQ(lines[20].rfind(c.last, 0), 0u) << lines[20];
+  }
+}
+
 // Files move between players and builds: the line a test is kept as is the
 // same in every language, its numbers always with a point.
 TEST(Languages, TheHistoryFileIsTheSameInEveryLanguage) {

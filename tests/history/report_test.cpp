@@ -80,18 +80,18 @@ TEST(HistoryReport, OneTestInAnAsciiLocale) {
                 "\n"
                 "Best time and fewest moves per task, and the fewest possible (Optimum)\n"
                 "  Task                               Time on          Moves on          Optimum\n"
-                "  alles 1                          12.2 s 2025-03-14      5 2025-03-14        5\n"
-                "  alles 0                        1000.5 s 2025-03-14      9 2025-03-14        5\n"
-                "  nur mitte 1                       7.0 s 2025-03-14      6 2025-03-14        5\n"
-                "  nur mitte 0                           - -               - -                 5\n"
-                "  nur mittlere senkrechte 1             - -               - -                 7\n"
-                "  nur eckpunkte 0                       - -               - -                 6\n"
-                "  nur rechts unten 1                    - -               - -                 5\n"
-                "  nur mittlere waagerechte 1            - -               - -                 3\n"
-                "  nur li. mitte / re. mitte 1           - -               - -                 5\n"
-                "  nur mittlere waagerechte 0            - -               - -                 8\n"
-                "  nur li.unt./ mitte / re.ob. 1         - -               - -                 5\n"
-                "  nur li.ob./ li.unt./ re.unt 0         - -               - -                 3\n"
+                "  all 1                            12.2 s 2025-03-14      5 2025-03-14        5\n"
+                "  all 0                          1000.5 s 2025-03-14      9 2025-03-14        5\n"
+                "  only mid 1                        7.0 s 2025-03-14      6 2025-03-14        5\n"
+                "  only mid 0                            - -               - -                 5\n"
+                "  only middle column 1                  - -               - -                 7\n"
+                "  only corners 0                        - -               - -                 6\n"
+                "  only lower right 1                    - -               - -                 5\n"
+                "  only middle row 1                     - -               - -                 3\n"
+                "  only mid left / mid right 1           - -               - -                 5\n"
+                "  only middle row 0                     - -               - -                 8\n"
+                "  only btm l./ mid / top r. 1           - -               - -                 5\n"
+                "  only top l./ top r./ btm r. 1         - -               - -                 3\n"
                 "\n"
                 "Best complete test: none yet (all twelve tasks in one test)\n"
                 "\n"
@@ -119,11 +119,11 @@ TEST(HistoryReport, ManyTestsShowBestsExtraMovesAndAChart) {
     EXPECT_EQ(lines[9], "   5  2025-03-05 21:30  12/12  3:15.0     96     34");
     // Task 1: the incomplete test was the fastest and took the fewest moves.
     EXPECT_EQ(lines[13],
-              "  alles 1                         3.5 s 2025-03-02      5 2025-03-02        5");
+              "  all 1                           3.5 s 2025-03-02      5 2025-03-02        5");
     // Task 2 was only ever completed in complete tests; the tie at 10 s and
     // the one at 8 moves go to the earlier.
     EXPECT_EQ(lines[14],
-              "  alles 0                        10.0 s 2025-03-03      8 2025-03-04        5");
+              "  all 0                          10.0 s 2025-03-03      8 2025-03-04        5");
     // The same time, and fewer moves.
     EXPECT_EQ(lines[26], "Best complete test: #4 on 2025-03-04 10:00, 2:20.0 with 96 moves");
     EXPECT_EQ(lines[29], "  (from 5 complete tests on; 4 so far)");

@@ -241,8 +241,10 @@ test('storage the browser refuses costs the game nothing; one line says so', asy
   await page.waitForTimeout(600);
   await page.keyboard.press('x');
   await page.waitForSelector('#screen[data-exit-code="0"]');
+  // The browser's language is English: the page's words and the
+  // program's are.
   assert.equal(await page.textContent('#notice'),
-      'Dieser Test ist nicht gespeichert worden. ' +
+      'This test has not been saved. ' +
       "kippfeld: the test was not recorded in this browser's storage (kippfeld/history.tsv): " +
       "the browser's storage is full");
   await closeGame(page);

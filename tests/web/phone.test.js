@@ -135,7 +135,7 @@ test('Tab and Shift+Tab go between the console and the buttons; a tap brings the
     });
 
 test('after a move the live region says in German what changed and what is selected', async () => {
-  const page = await openGame(browser);
+  const page = await openGame(browser, { context: { locale: 'de-DE' } });
   const consoleInfo = await page.evaluate(() => {
     const box = document.getElementById('console');
     return { role: box.getAttribute('role'), label: box.getAttribute('aria-label') };

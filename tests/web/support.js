@@ -27,7 +27,8 @@ function launch() {
 }
 
 // A new page of its own storage, on the page opened from disk, once the
-// introduction is on the screen.
+// introduction is on the screen (its German first line, unless
+// options.introduction says another).
 async function openGame(browser, options = {}) {
   const context = await browser.newContext(options.context || {});
   const page = await context.newPage();
@@ -35,7 +36,7 @@ async function openGame(browser, options = {}) {
   page.on('pageerror', (error) => page.errors.push(error.message));
   if (options.init) await page.addInitScript(options.init, options.initArgument);
   await page.goto(options.url || PAGE_URL);
-  await waitForRow(page, 2, '        Spielfeld:');
+  await waitForRow(page, 2, options.introduction || '        Spielfeld:');
   return page;
 }
 

@@ -10,11 +10,53 @@
 
   // The page's own words: words.js (kippfeldWords), one table per language.
   var WORDS = kippfeldWords;
-  var words = WORDS.de;
+  // The languages the page speaks, in the order the choice offers them.
+  var LANGUAGES = ['de', 'en'];
+  // Where the player's choice is kept, as "de" or "en".
+  var LANGUAGE_KEY = 'kippfeld/language';
+
+  function storedLanguage() {
+    try {
+      var code = window.localStorage.getItem(LANGUAGE_KEY);
+      return LANGUAGES.indexOf(code) >= 0 ? code : null;
+    } catch (error) {
+      return null;
+    }
+  }
+
+  // Until the player chooses, the browser's languages decide as the
+  // program reads a LANGUAGE list: the first that names a language the
+  // page speaks, English when none does.
+  function browserLanguage() {
+    var list = navigator.languages && navigator.languages.length ? navigator.languages :
+      [navigator.language || ''];
+    for (var i = 0; i < list.length; i++) {
+      var code = String(list[i]).split(/[-_.@]/)[0].toLowerCase();
+      if (LANGUAGES.indexOf(code) >= 0) return code;
+    }
+    return 'en';
+  }
+
+  // The page's words and the program's words (the History view, the
+  // import's summary, the notices) are in `language`; the game's screens
+  // are English only once the player has chosen English, and German
+  // until then, the game's own language.
+  var chosen = storedLanguage();
+  var language = chosen || browserLanguage();
+  var words = WORDS[language];
+
+  function screensLanguage() {
+    return chosen === 'en' ? 'en' : 'de';
+  }
 
   // Every element that shows a word of the table names it by id:
   // data-word (its text), data-word-label (its aria-label).
   function showWords() {
+    document.documentElement.lang = language;
+    languageButtons.forEach(function (button) {
+      var shown = button.getAttribute('data-language') === language;
+      button.setAttribute('aria-pressed', shown ? 'true' : 'false');
+    });
     document.querySelectorAll('[data-word]').forEach(function (element) {
       element.textContent = words[element.getAttribute('data-word')];
     });
@@ -22,6 +64,11 @@
       element.setAttribute('aria-label', words[element.getAttribute('data-word-label')]);
     });
   }
+  // Deutsch and English: the one in use is pressed; a press on either is
+  // the player's choice, so that the browser's language can be chosen for
+  // the screens too.
+  var languageButtons = Array.prototype.slice.call(
+      document.querySelectorAll('#language button'));
   showWords();
 
   var consoleBox = document.getElementById('console');
@@ -120,8 +167,14 @@
     announcer.textContent = lines.join('. ');
   }
 
-  function say(text) {
-    notice.textContent = text;
+  // The notice: a word of the page's (by id, so that it follows the
+  // language) and what the program said after it.
+  var noticeWord = null;
+  var noticeRest = '';
+  function say(word, rest) {
+    noticeWord = word || null;
+    noticeRest = rest || '';
+    notice.textContent = noticeWord ? words[noticeWord] + noticeRest : '';
   }
 
   // --- The running instance ---
@@ -129,17 +182,20 @@
   function start() {
     screen.removeAttribute('data-exit-code');
     playAgain.hidden = true;
-    say('');
+    say(null);
     var page = {
       showRow: showRow, showCursor: showCursor, waits: waits, wake: null, ended: null,
       storage: storage, jobs: [], job: null, wakeForJobs: null, release: null,
+      words: function () { return words; },
     };
-    var module = { kippfeldPage: page, pending: [], ready: false, finished: false };
+    var module = {
+      kippfeldPage: page, pending: [], ready: false, finished: false, screens: screensLanguage(),
+    };
     page.ended = function (exitCode) {
       module.finished = true;
       screen.setAttribute('data-exit-code', String(exitCode));
       var failure = historyFailure(module);
-      if (failure) say(words.notRecorded + failure);
+      if (failure) say('notRecorded', failure);
       playAgain.hidden = false;
       if (!historyView.hidden) showHistory();
     };
@@ -150,6 +206,9 @@
         protocol = JSON.parse(module.UTF8ToString(module._kippfeld_protocol()));
         buildRows();
       }
+      // Before main: the screens' language is the game's from its start.
+      callWithTexts(module, 'kippfeld_screens_language', [module.screens]);
+      callWithTexts(module, 'kippfeld_language', [language]);
       module.ready = true;
       // Input that came while the program was loading goes first, in order.
       module.pending.splice(0).forEach(function (send) { send(); });
@@ -161,7 +220,7 @@
       page.jobs.splice(0).forEach(function (job) {
         job.resolve({ bytes: new Uint8Array(0), text: '', problems: '' });
       });
-      say(words.stopped + what);
+      say('stopped', what);
       playAgain.hidden = false;
     };
     game = module;
@@ -524,6 +583,38 @@
     });
   });
 
+  // --- The language ---
+
+  // The player's choice, kept for the next visit: the page's words and the
+  // program's change at once (the History view is read again in them); the
+  // screens of a game under way stay as they are, and the next game has
+  // the chosen ones.
+  function chooseLanguage(code) {
+    if (LANGUAGES.indexOf(code) < 0) return;
+    chosen = code;
+    try {
+      window.localStorage.setItem(LANGUAGE_KEY, code);
+    } catch (error) { /* chosen for this visit only */ }
+    var changed = code !== language;
+    language = code;
+    words = WORDS[language];
+    showWords();
+    selection.textContent = selectedWords();
+    say(noticeWord === 'screensNext' ? null : noticeWord, noticeRest);
+    var module = game;
+    if (module && module.ready && !module.aborted) {
+      if (changed) callWithTexts(module, 'kippfeld_language', [language]);
+      if (!module.finished && module.screens !== screensLanguage()) say('screensNext');
+    }
+    if (changed && !historyView.hidden) showHistory();
+  }
+
+  languageButtons.forEach(function (button) {
+    button.addEventListener('click', function () {
+      chooseLanguage(button.getAttribute('data-language'));
+    });
+  });
+
   // --- Installed and offline ---
 
   // Served from a web server the page is an installable app that also
@@ -552,6 +643,8 @@
     storage: storage,
     persisted: persisted,
     words: WORDS,
+    language: function () { return language; },
+    chooseLanguage: chooseLanguage,
   };
 
   start();

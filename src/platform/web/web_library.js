@@ -109,9 +109,11 @@ mergeInto(LibraryManager.library, {
     return pointer;
   },
 
+  // In the page's language (words.js), as the program's line around it.
   $kippfeldReason: function (error) {
-    if (error && error.name === 'QuotaExceededError') return 'the browser\'s storage is full';
-    return 'the browser refused its storage (' + (error && error.name || String(error)) + ')';
+    var words = Module['kippfeldPage'].words();
+    if (error && error.name === 'QuotaExceededError') return words.storageFull;
+    return words.storageRefused.replace('{1}', error && error.name || String(error));
   },
 
   // Suspends until the promise start makes settles; give(value) then
@@ -180,7 +182,7 @@ mergeInto(LibraryManager.library, {
       HEAP32[missing >> 2] = bytes === null ? 1 : 0;
       if (bytes === null) return null;
       var pointer = kippfeldBytes(bytes);
-      if (!pointer) return 'the page has no memory left for the history';
+      if (!pointer) return Module['kippfeldPage'].words().noMemory;
       HEAP32[text >> 2] = pointer;
       HEAP32[length >> 2] = bytes.length;
       return null;

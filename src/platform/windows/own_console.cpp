@@ -7,9 +7,10 @@
 // results table already waits for a key of its own.
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
+#include <string>
 
 #include "platform/backend.h"
+#include "words/words.h"
 
 // Last, so that its macros cannot reach the declarations above.
 #include "platform/windows/windows_api.h"
@@ -18,8 +19,16 @@ namespace kippfeld::platform {
 
 namespace {
 
-// The one sentence this wait adds to what the program says.
-constexpr wchar_t kCloseLine[] = L"\r\nPress any key to close this window.";
+// The one sentence this wait adds to what the program says, in the
+// program's language; WriteConsoleW takes it as UTF-16.
+std::wstring CloseLine() {
+  const std::string line = std::string("\r\n") + _("Press any key to close this window.");
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), wide.data(), size);
+  return wide;
+}
 
 bool IsConsoleHandle(HANDLE handle) {
   DWORD mode = 0;
@@ -60,8 +69,8 @@ void WaitForKeyBeforeClosing() {
                   nullptr, OPEN_EXISTING, 0, nullptr);
   if (output != INVALID_HANDLE_VALUE && input != INVALID_HANDLE_VALUE) {
     DWORD written = 0;
-    WriteConsoleW(output, kCloseLine, static_cast<DWORD>(std::size(kCloseLine) - 1), &written,
-                  nullptr);
+    const std::wstring line = CloseLine();
+    WriteConsoleW(output, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
     // Keys typed before the text was there (the Enter that started it) do
     // not close it unread.
     FlushConsoleInputBuffer(input);

@@ -59,13 +59,23 @@ Module['kippfeldTest'] = (function () {
     });
   }
 
+  var WORDS = {
+    storageFull: 'the browser\'s storage is full',
+    storageRefused: 'the browser refused its storage ({1})',
+    noMemory: 'the page has no memory left for the history',
+  };
+
   return {
     // kind: 'database' or 'local storage'.
     newPlace: function (kind) {
       environment = kind === 'database' ?
         { indexedDB: new fake.IDBFactory(), locks: new StandInLocks(), localStorage: null } :
         { indexedDB: null, locks: null, localStorage: new StandInLocalStorage() };
-      Module['kippfeldPage'] = { storage: kippfeldHistoryStorage(environment), release: null };
+      Module['kippfeldPage'] = {
+        storage: kippfeldHistoryStorage(environment), release: null,
+        // The page's words for a storage that fails (words.js).
+        words: function () { return WORDS; },
+      };
     },
     contents: contents,
     write: replace,
