@@ -17,6 +17,16 @@ let browser;
 before(async () => { browser = await launch(); });
 after(async () => { await browser.close(); });
 
+// The move count of the status line (row 18), -1 where it shows none.
+const MOVES_PATTERN = 'Zug Nr\\.\\s+(\\d+)';
+function movesShown(page) {
+  return page.evaluate((pattern) => {
+    const match = document.querySelectorAll('#screen .row')[17].textContent
+        .match(new RegExp(pattern));
+    return match === null ? -1 : Number(match[1]);
+  }, MOVES_PATTERN);
+}
+
 async function tapDigit(page, cell, twice) {
   const { row, column } = digitOf(cell);
   const at = await cellCentre(page, row, column);
@@ -94,10 +104,20 @@ for (const device of [DEVICES[1], DEVICES[0]]) {
           const height = await page.evaluate(() =>
             parseFloat(getComputedStyle(document.getElementById('screen')).fontSize));
           assert.ok(height >= 16, `task ${task}: ${height} px`);
-          for (const cell of solve(await boardBits(page), TASKS[task - 1])) {
+          const cells = solve(await boardBits(page), TASKS[task - 1]);
+          for (const [i, cell] of cells.entries()) {
+            const shown = await movesShown(page);
             await tapDigit(page, cell, true);
-            // Far enough from the next cell's taps not to be taken with them.
-            await page.waitForTimeout(30);
+            // The next cell's taps only once this move is counted, so that a
+            // slow machine never has them taken with this cell's; the last
+            // move's count gives way to the OK signal and the next task.
+            if (i < cells.length - 1) {
+              await page.waitForFunction(([shown, pattern]) => {
+                const match = document.querySelectorAll('#screen .row')[17].textContent
+                    .match(new RegExp(pattern));
+                return match !== null && Number(match[1]) !== shown;
+              }, [shown, MOVES_PATTERN], { timeout: 8000 });
+            }
           }
           if (task < 12) {
             const next = `     Aufgabe  ${task + 1}  : `;
