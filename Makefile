@@ -234,7 +234,8 @@ web-play: web
 # The unit and game tests built with emscripten and run under Node.js (the
 # history's storage over stand-ins among them), then the page end to end in
 # headless Chromium (tests/web): on phones and tablets, with a keyboard
-# alone, served and offline, in two tabs at once.
+# alone, served and offline, in two tabs at once, and once more linked with
+# assertions (build-web/tests/kippfeld_checked.html) through every wait.
 test-web: web
 	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
 	ctest --test-dir $(WEB_BUILD) --output-on-failure -j $(JOBS)

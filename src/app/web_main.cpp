@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "console/startup.h"
+#include "game/drill.h"
 #include "game/flow.h"
 #include "game/history.h"
 #include "game/history_store.h"
+#include "history/drill.h"
 #include "history/file/file_store.h"
 #include "history/import.h"
 #include "history/report.h"
@@ -66,8 +68,32 @@ history::FileHistoryStore& TheStore() {
   return store;
 }
 
+// The drill rounds beside it, as drills.tsv beside history.tsv: shown as
+// the history's place with the file's name changed, and kept in the
+// storage history_file_web.cpp keeps under that name.
+class PageDrillStore final : public history::FileHistoryStore {
+ public:
+  PageDrillStore() : FileHistoryStore("kippfeld/drills.tsv") {}
+  std::string Place() override {
+    std::string place = TheStore().Place();
+    const std::string file = "history.tsv";
+    if (std::size_t at = place.rfind(file); at != std::string::npos) {
+      place.replace(at, file.size(), "drills.tsv");
+    }
+    return place;
+  }
+};
+
+history::FileHistoryStore& TheDrills() {
+  static PageDrillStore store;
+  return store;
+}
+
 game::GameReport theReport;
 game::GameSetting theSetting{&TheStore(), &theReport};
+// A drill asked for before the game started, and its plan once main made it.
+bool theDrill = false;
+game::DrillPlan thePlan;
 
 // The texts last handed to the page; each lives until the next call.
 std::string theText;
@@ -82,31 +108,52 @@ std::string Lines(const std::vector<std::string>& lines) {
   return text;
 }
 
-// The stored history; false, with the line the history command gives, when
-// the browser refuses its storage.
-bool ReadStored(std::string& content) {
+// The whole of a stored file; false, with the line the history command
+// gives, when the browser refuses its storage. `what` names the file as
+// that line does.
+bool ReadStored(history::HistorySource& source, const char* what, std::string& content,
+                platform::HistoryRead* read = nullptr) {
   std::string reason;
-  if (history::ReadWhole(TheStore(), content, reason) != platform::HistoryRead::kFailed)
-    return true;
-  theProblems =
-      "kippfeld: " +
-      game::PrintableText(
-          words::Fill(_("cannot read the history {1}: {2}"), {TheStore().Place(), reason}), true) +
-      "\n";
+  platform::HistoryRead result = history::ReadWhole(source, content, reason);
+  if (read != nullptr) *read = result;
+  if (result != platform::HistoryRead::kFailed) return true;
+  theProblems +=
+      "kippfeld: " + game::PrintableText(words::Fill(what, {source.Place(), reason}), true) + "\n";
   return false;
 }
 
-// The report `kippfeld --history` prints, on the stored history; the lines
-// it names as skipped, or why the history cannot be read, in theProblems.
+bool ReadStored(std::string& content) {
+  return ReadStored(TheStore(), _("cannot read the history {1}: {2}"), content);
+}
+
+// The report `kippfeld --history` prints, on the stored history, with the
+// drill section once a drill round was kept; the lines it names as
+// skipped, or why the storage cannot be read, in theProblems. Both are
+// read whole and reported on afterwards, so that no part of the report
+// runs while the program waits for the storage.
 void HistoryReport() {
   theProblems.clear();
   theText.clear();
   std::string content;
-  if (ReadStored(content)) {
-    history::HistoryReport report = history::ReportHistory(TheStore().Place(), content, {true});
-    theProblems = Lines(report.errors);
-    theText = std::move(report.out);
+  if (!ReadStored(content)) return;
+  const history::ReportStyle style{true, true};
+  history::HistoryReportReader reader(TheStore().Place(), style);
+  reader.Read(content);
+  history::HistoryReport report = reader.Finish();
+  theProblems = Lines(report.errors);
+  theText = std::move(report.out);
+  std::string drills;
+  platform::HistoryRead read = platform::HistoryRead::kMissing;
+  // TRANSLATORS: {1} is the drill file's name, {2} why it cannot be read.
+  if (!ReadStored(TheDrills(), _("cannot read the drills {1}: {2}"), drills, &read) ||
+      read == platform::HistoryRead::kMissing) {
+    return;
   }
+  history::DrillReportReader drillReader(TheDrills().Place(), style);
+  drillReader.Read(drills);
+  history::HistoryReport section = drillReader.Finish(reader.NextDrill());
+  theProblems += Lines(section.errors);
+  theText += section.out;
 }
 
 // The stored history as the file history.tsv holds it.
@@ -224,6 +271,12 @@ EMSCRIPTEN_KEEPALIVE int kippfeld_screens_language(const char* code) {
   return 1;
 }
 
+// A drill instead of the practice and the test, for a game not yet
+// started: the tasks the stored history picks, as `kippfeld --drill` drills.
+EMSCRIPTEN_KEEPALIVE void kippfeld_drill() {
+  theDrill = true;
+}
+
 // A key pressed in the page: kQueued when a record was queued.
 EMSCRIPTEN_KEEPALIVE int kippfeld_key(const char* code, const char* key, int modifiers) {
   platform::BrowserKey browserKey{code, key, static_cast<std::uint32_t>(modifiers)};
@@ -266,6 +319,14 @@ EMSCRIPTEN_KEEPALIVE const char* kippfeld_history_failure() {
 }  // extern "C"
 
 int main() {
+  if (theDrill) {
+    // Read here, where the program may wait for the storage; a drill
+    // leaves the tests' history as it is.
+    thePlan = history::PlanDrill(TheStore(), &TheDrills(), {});
+    theSetting.drill = &thePlan;
+    theSetting.drills = &TheDrills();
+    theSetting.history = nullptr;
+  }
   console::StartUp(ThePlatform(), [](const console::StartParameters& start) {
     return game::GameMain(start, theSetting);
   });

@@ -207,17 +207,10 @@ std::string WrapText(std::string_view text) {
 
 }  // namespace
 
-HistoryReportReader::HistoryReportReader(std::string_view place, const ReportStyle& style)
-    : place_(PrintableText(place, style.utf8)),
-      style_(style),
-      reader_(
-          [this](const TestRecord& record) {
-            AddRecord(figures_, record);
-            picker_.Add(record);
-          },
-          [this](const HistoryProblem& problem) { Problem(problem); }) {}
+SkippedLines::SkippedLines(std::string_view place, const ReportStyle& style)
+    : place_(PrintableText(place, style.utf8)), style_(style) {}
 
-void HistoryReportReader::Problem(const HistoryProblem& problem) {
+void SkippedLines::Add(const HistoryProblem& problem) {
   if (named_.size() < kNamedProblems) {
     // TRANSLATORS: {1} is why the line was skipped.
     named_.push_back("kippfeld: " + place_ + ":" + std::to_string(problem.line) + ": " +
@@ -227,10 +220,9 @@ void HistoryReportReader::Problem(const HistoryProblem& problem) {
   }
 }
 
-HistoryReport HistoryReportReader::Finish() {
-  reader_.Finish();
-  HistoryReport report;
-  report.errors = std::move(named_);
+std::vector<std::string> SkippedLines::Finish() {
+  std::vector<std::string> lines = std::move(named_);
+  named_.clear();
   if (!unnamed_.empty()) {
     std::vector<std::pair<std::string, long long>> kinds(unnamed_.begin(), unnamed_.end());
     std::stable_sort(kinds.begin(), kinds.end(),
@@ -243,15 +235,34 @@ HistoryReport HistoryReportReader::Finish() {
     }
     // TRANSLATORS: {1} lines more were skipped; {2} counts them by kind:
     // "3 not UTF-8, 2 an empty line".
-    report.errors.push_back(
+    lines.push_back(
         "kippfeld: " + place_ + ": " +
         words::Fill(words::NGettext("skipped {1} more line: {2}", "skipped {1} more lines: {2}",
                                     static_cast<unsigned long>(count)),
                     {std::to_string(count), list}));
+    unnamed_.clear();
   }
   // A translation's letters as the output takes them; the file's own text
   // was made printable for it already.
-  for (std::string& line : report.errors) line = words::ForOutput(line, style_.utf8);
+  for (std::string& line : lines) line = words::ForOutput(line, style_.utf8);
+  return lines;
+}
+
+HistoryReportReader::HistoryReportReader(std::string_view place, const ReportStyle& style)
+    : place_(PrintableText(place, style.utf8)),
+      style_(style),
+      skipped_(place, style),
+      reader_(
+          [this](const TestRecord& record) {
+            AddRecord(figures_, record);
+            picker_.Add(record);
+          },
+          [this](const HistoryProblem& problem) { skipped_.Add(problem); }) {}
+
+HistoryReport HistoryReportReader::Finish() {
+  reader_.Finish();
+  HistoryReport report;
+  report.errors = skipped_.Finish();
   if (figures_.tests == 0) {
     report.out = words::ForOutput(words::Fill(_("No tests recorded yet in {1}."), {place_}) + "\n",
                                   style_.utf8);
@@ -314,17 +325,26 @@ std::string DrillSectionText(std::string_view place, const DrillFigures& figures
   }
   out += "\n";
   if (pick.tests == 0) {
-    out += std::string(_("The next --drill drills all twelve tasks in order: no test was "
-                         "completed yet.")) +
-           "\n";
+    out += WrapText(style.drillButton
+                        ? _("The Drill button drills all twelve tasks in order: no test was "
+                            "completed yet.")
+                        : _("The next --drill drills all twelve tasks in order: no test was "
+                            "completed yet."));
     return words::ForOutput(out, style.utf8);
   }
-  // TRANSLATORS: {1} is how many of the last complete tests were looked at.
-  out += WrapText(
-      words::Fill(_("Complete tests looked at: {1}. The next --drill picks the tasks that lost "
-                    "the most in them, on average: the time above your best for the task, plus "
-                    "1 s for each move above the fewest."),
-                  {std::to_string(pick.tests)}));
+  const char* rule =
+      style.drillButton
+          // TRANSLATORS: {1} is how many of the last complete tests were
+          // looked at; the page starts a drill with its Drill button.
+          ? _("Complete tests looked at: {1}. The Drill button picks the tasks that lost the "
+              "most in them, on average: the time above your best for the task, plus 1 s for "
+              "each move above the fewest.")
+          // TRANSLATORS: {1} is how many of the last complete tests were
+          // looked at.
+          : _("Complete tests looked at: {1}. The next --drill picks the tasks that lost the "
+              "most in them, on average: the time above your best for the task, plus 1 s for "
+              "each move above the fewest.");
+  out += WrapText(words::Fill(rule, {std::to_string(pick.tests)}));
   std::vector<TableRow> rows;
   for (int k : pick.tasks) {
     const auto entry = static_cast<std::size_t>(k);
@@ -345,55 +365,20 @@ std::string DrillSectionText(std::string_view place, const DrillFigures& figures
   return words::ForOutput(out, style.utf8);
 }
 
-namespace {
+DrillReportReader::DrillReportReader(std::string_view place, const ReportStyle& style)
+    : place_(place),
+      style_(style),
+      skipped_(place, style),
+      reader_([this](const DrillRecord& round) { AddRound(figures_, round); },
+              [this](const HistoryProblem& problem) { skipped_.Add(problem); }) {}
 
-// The drill file's section, its skipped lines named as the history's are.
-int ReportDrills(HistorySource& drills, const DrillPick& pick, const ReportStyle& style,
-                 std::FILE* out, std::FILE* err) {
-  std::string place = drills.Place();
-  const std::string shown = PrintableText(place, style.utf8);
-  DrillFigures figures;
-  long long skipped = 0;
-  HistoryReader reader([&figures](const DrillRecord& round) { AddRound(figures, round); },
-                       [&](const HistoryProblem& problem) {
-                         if (++skipped > static_cast<long long>(kNamedProblems)) return;
-                         Put("kippfeld: " + shown + ":" + std::to_string(problem.line) + ": " +
-                                 words::Fill(_("skipped: {1}"), {problem.reason}) + "\n",
-                             style, err);
-                       });
-  std::string reason;
-  platform::HistoryRead read = drills.Read(
-      [&reader](std::string_view piece) {
-        reader.Read(piece);
-        return true;
-      },
-      reason);
-  // No drill yet: the report stays as it was before drills.
-  if (read == platform::HistoryRead::kMissing) return 0;
-  if (read == platform::HistoryRead::kFailed) {
-    // TRANSLATORS: {1} is the drill file's name, {2} why it cannot be read.
-    Put("kippfeld: " +
-            PrintableText(words::Fill(_("cannot read the drills {1}: {2}"), {place, reason}),
-                          true) +
-            "\n",
-        style, err);
-    return 1;
-  }
-  reader.Finish();
-  if (skipped > static_cast<long long>(kNamedProblems)) {
-    long long more = skipped - static_cast<long long>(kNamedProblems);
-    Put("kippfeld: " + shown + ": " +
-            words::Fill(words::NGettext("skipped {1} more line", "skipped {1} more lines",
-                                        static_cast<unsigned long>(more)),
-                        {std::to_string(more)}) +
-            "\n",
-        style, err);
-  }
-  Put("\n" + DrillSectionText(place, figures, pick, style), style, out);
-  return 0;
+HistoryReport DrillReportReader::Finish(const DrillPick& pick) {
+  reader_.Finish();
+  HistoryReport report;
+  report.errors = skipped_.Finish();
+  report.out = "\n" + DrillSectionText(place_, figures_, pick, style_);
+  return report;
 }
-
-}  // namespace
 
 HistoryReport ReportHistory(std::string_view place, std::string_view content,
                             const ReportStyle& style) {
@@ -424,8 +409,29 @@ int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE
   for (const std::string& line : report.errors) Put(line + "\n", style, err);
   Put(report.out, style, out);
   if (drills != nullptr) {
-    int status = ReportDrills(*drills, reader.NextDrill(), style, out, err);
-    if (status != 0) return status;
+    std::string drillPlace = drills->Place();
+    DrillReportReader drillReader(drillPlace, style);
+    read = drills->Read(
+        [&drillReader](std::string_view piece) {
+          drillReader.Read(piece);
+          return true;
+        },
+        reason);
+    if (read == platform::HistoryRead::kFailed) {
+      // TRANSLATORS: {1} is the drill file's name, {2} why it cannot be read.
+      Put("kippfeld: " +
+              PrintableText(words::Fill(_("cannot read the drills {1}: {2}"), {drillPlace, reason}),
+                            true) +
+              "\n",
+          style, err);
+      return 1;
+    }
+    // No drill yet: the report stays as it was before drills.
+    if (read != platform::HistoryRead::kMissing) {
+      HistoryReport section = drillReader.Finish(reader.NextDrill());
+      for (const std::string& line : section.errors) Put(line + "\n", style, err);
+      Put(section.out, style, out);
+    }
   }
   if (std::fflush(out) != 0 || std::ferror(out)) {
     int error = errno;

@@ -27,11 +27,29 @@ struct ReportStyle {
   // The output takes UTF-8: the chart is drawn with block characters, and
   // non-ASCII characters of the file's name are shown as they are.
   bool utf8 = false;
+  // The page, where a drill starts from its Drill button, not --drill.
+  bool drillButton = false;
 };
 
 struct HistoryReport {
   std::string out;                  // for standard output
   std::vector<std::string> errors;  // lines for standard error, without line ends
+};
+
+// The skipped lines of a file: the first ones named by line, the rest
+// counted by kind.
+class SkippedLines {
+ public:
+  SkippedLines(std::string_view place, const ReportStyle& style);
+  void Add(const game::HistoryProblem& problem);
+  // The lines for standard error, as the output takes them.
+  std::vector<std::string> Finish();
+
+ private:
+  std::string place_;  // as it is shown
+  ReportStyle style_;
+  std::vector<std::string> named_;
+  std::map<std::string, long long> unnamed_;  // by kind; there are few kinds
 };
 
 // The report on a history file read piece by piece: it keeps what the
@@ -49,14 +67,31 @@ class HistoryReportReader {
   DrillPick NextDrill() const { return picker_.Pick(); }
 
  private:
-  void Problem(const game::HistoryProblem& problem);
-
   std::string place_;  // as it is shown
   ReportStyle style_;
   HistoryFigures figures_;
   DrillPicker picker_;
-  std::vector<std::string> named_;
-  std::map<std::string, long long> unnamed_;  // by kind; there are few kinds
+  SkippedLines skipped_;
+  game::HistoryReader reader_;
+};
+
+// The drill section on a drill file read piece by piece, its skipped lines
+// named as the history's are.
+class DrillReportReader {
+ public:
+  DrillReportReader(std::string_view place, const ReportStyle& style);
+  DrillReportReader(const DrillReportReader&) = delete;
+  DrillReportReader& operator=(const DrillReportReader&) = delete;
+
+  void Read(std::string_view piece) { reader_.Read(piece); }
+  // The section, led by an empty line, with the pick the tests made.
+  HistoryReport Finish(const DrillPick& pick);
+
+ private:
+  std::string place_;
+  ReportStyle style_;
+  DrillFigures figures_;
+  SkippedLines skipped_;
   game::HistoryReader reader_;
 };
 

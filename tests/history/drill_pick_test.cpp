@@ -189,11 +189,47 @@ TEST(DrillReport, TheSectionAfterTheHistoryWithItsBadLinesNamed) {
   EXPECT_EQ(Contents(err), "kippfeld: cannot read the drills /h/drills.tsv: Permission denied\n");
 }
 
-TEST(DrillReport, NoRoundsAndNoCompleteTest) {
-  std::string text = DrillSectionText("/h/drills.tsv", {}, DrillPicker().Pick(), {false});
-  EXPECT_EQ(text,
-            "No drill rounds recorded yet in /h/drills.tsv.\n\n"
-            "The next --drill drills all twelve tasks in order: no test was completed yet.\n");
+TEST(DrillReport, NoRoundsAndNoCompleteTestInEitherPlace) {
+  // The terminal's report names the option, the page's its button.
+  const struct {
+    bool drillButton;
+    const char* pick;
+  } cases[] = {
+      {false, "The next --drill drills all twelve tasks in order: no test was completed yet.\n"},
+      {true, "The Drill button drills all twelve tasks in order: no test was completed yet.\n"},
+  };
+  for (const auto& c : cases) {
+    ReportStyle style;
+    style.drillButton = c.drillButton;
+    EXPECT_EQ(DrillSectionText("/h/drills.tsv", {}, DrillPicker().Pick(), style),
+              std::string("No drill rounds recorded yet in /h/drills.tsv.\n\n") + c.pick);
+  }
+}
+
+// The page reads the drill file whole and hands it over in one piece.
+TEST(DrillReport, TheReaderOnAWholeFileCountsWhatItDoesNotName) {
+  DrillPicker picker;
+  picker.Add(Complete({{5, 14}}));
+  std::string content = DrillHeader();
+  for (int line = 0; line < 25; ++line) content += "\n";
+  content += DrillLine({"2025-03-14T10:00:00+01:00", 5, 7.5L, 4});
+  ReportStyle style;
+  style.drillButton = true;
+  DrillReportReader reader("/h/drills.tsv", style);
+  reader.Read(content);
+  HistoryReport section = reader.Finish(picker.Pick());
+  ASSERT_EQ(section.errors.size(), kNamedProblems + 1);
+  EXPECT_EQ(section.errors.front(), "kippfeld: /h/drills.tsv:2: skipped: an empty line");
+  EXPECT_EQ(section.errors.back(),
+            "kippfeld: /h/drills.tsv: skipped 5 more lines: 5 an empty line");
+  EXPECT_EQ(section.out.rfind("\nDrill rounds recorded in /h/drills.tsv\n", 0), 0u) << section.out;
+  EXPECT_NE(
+      section.out.find("   5  only middle column 1       1           7.5 s           7.5 s\n"),
+      std::string::npos)
+      << section.out;
+  EXPECT_NE(section.out.find("Complete tests looked at: 1. The Drill button picks"),
+            std::string::npos)
+      << section.out;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // chromium started headless with no network of its own, the page opened
 // from disk, and readers for the console's rows and colours.
 'use strict';
+const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const http = require('node:http');
 const path = require('node:path');
@@ -230,6 +231,30 @@ async function until(page, fn, argument, timeout = 10000) {
 
 // The history the page keeps, as the file history.tsv would hold it; null
 // when nothing was ever kept.
+// The console's cursor, 1-based, as the page tells screen readers.
+async function cursorAt(page) {
+  const text = await page.textContent('#selection');
+  const [, row, column] = text.match(/(\d+)\D+(\d+)$/);
+  return { row: Number(row), column: Number(column) };
+}
+
+// Makes the moves of the cells by keys alone: the arrows to each digit,
+// Enter on it.
+async function moveByKeys(page, cells) {
+  for (const cell of cells) {
+    const to = digitOf(cell);
+    for (let step = 0; step < 20; step++) {
+      const at = await cursorAt(page);
+      if (at.row === to.row && at.column === to.column) break;
+      const key = at.row < to.row ? 'ArrowDown' : at.row > to.row ? 'ArrowUp' :
+        at.column < to.column ? 'ArrowRight' : 'ArrowLeft';
+      await page.keyboard.press(key);
+    }
+    assert.deepEqual(await cursorAt(page), to);
+    await page.keyboard.press('Enter');
+  }
+}
+
 function storedHistory(page) {
   return page.evaluate(() => window.kippfeld.storage.read().then((bytes) =>
     bytes === null ? null : new TextDecoder().decode(bytes)));
@@ -237,5 +262,5 @@ function storedHistory(page) {
 
 module.exports = {
   PAGE, PAGE_URL, ARGS, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre,
-  boardBits, digitOf, solve, storedHistory, serveBuild, DEVICES, targetFigures, until,
+  boardBits, digitOf, solve, storedHistory, serveBuild, DEVICES, targetFigures, until, moveByKeys,
 };

@@ -16,12 +16,16 @@
 // the database as holding the history, so it is taken over exactly once.
 //
 // environment: { indexedDB, locks, localStorage } (any may be missing); the
-// page passes the browser's own, the tests stand-ins.
+// page passes the browser's own, the tests stand-ins. name: the file kept,
+// 'history.tsv' when none is given; another file (the drill rounds'
+// drills.tsv) has a database, a lock and a local storage entry of its own,
+// so that neither ever waits for or reads the other.
 // eslint-disable-next-line no-unused-vars
-function kippfeldHistoryStorage(environment) {
+function kippfeldHistoryStorage(environment, name) {
   'use strict';
-  var KEY = 'kippfeld/history.tsv';
-  var DATABASE = 'kippfeld';
+  var KEY = 'kippfeld/' + (name || 'history.tsv');
+  // The history's database keeps the name 1.2.0 gave it.
+  var DATABASE = name ? KEY : 'kippfeld';
   var APPENDS = 'appends';
   var STATE = 'state';
   var END = 'end';

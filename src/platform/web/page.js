@@ -92,14 +92,17 @@
   var waits = { count: 0, timers: 0, active: false, timed: false };
   var game = null;
 
-  // The history's storage, one for every game of this page.
-  var storage = kippfeldHistoryStorage({
+  // The history's storage and the drill rounds' beside it, one each for
+  // every game of this page.
+  var environment = {
     indexedDB: window.indexedDB,
     locks: navigator.locks,
     localStorage: (function () {
       try { return window.localStorage; } catch (error) { return null; }
     })(),
-  });
+  };
+  var storage = kippfeldHistoryStorage(environment);
+  var drillStorage = kippfeldHistoryStorage(environment, 'drills.tsv');
   // Asks the browser not to clear the history when it runs short of room;
   // one that says no may still do so (the README says when).
   var persisted = navigator.storage && navigator.storage.persist ?
@@ -179,23 +182,27 @@
 
   // --- The running instance ---
 
-  function start() {
+  // drill: a drill instead of the practice and the test (the tasks the
+  // stored history picks).
+  function start(drill) {
     screen.removeAttribute('data-exit-code');
     playAgain.hidden = true;
     say(null);
     var page = {
       showRow: showRow, showCursor: showCursor, waits: waits, wake: null, ended: null,
-      storage: storage, jobs: [], job: null, wakeForJobs: null, release: null,
+      storage: storage, drillStorage: drillStorage, jobs: [], job: null, wakeForJobs: null,
+      releases: [],
       words: function () { return words; },
     };
     var module = {
       kippfeldPage: page, pending: [], ready: false, finished: false, screens: screensLanguage(),
+      drill: !!drill,
     };
     page.ended = function (exitCode) {
       module.finished = true;
       screen.setAttribute('data-exit-code', String(exitCode));
       var failure = historyFailure(module);
-      if (failure) say('notRecorded', failure);
+      if (failure) say(module.drill ? 'roundNotRecorded' : 'notRecorded', failure);
       playAgain.hidden = false;
       if (!historyView.hidden) showHistory();
     };
@@ -209,6 +216,7 @@
       // Before main: the screens' language is the game's from its start.
       callWithTexts(module, 'kippfeld_screens_language', [module.screens]);
       callWithTexts(module, 'kippfeld_language', [language]);
+      if (module.drill) module._kippfeld_drill();
       module.ready = true;
       // Input that came while the program was loading goes first, in order.
       module.pending.splice(0).forEach(function (send) { send(); });
@@ -494,6 +502,12 @@
     showView(false);
     start();
   });
+  // A drill starts at once, in place of the game under way (which the
+  // player leaves as Esc would, keeping nothing of an unfinished test).
+  document.getElementById('start-drill').addEventListener('click', function () {
+    showView(false);
+    start(true);
+  });
   consoleBox.addEventListener('pointerdown', function () { consoleBox.focus({ preventScroll: true }); });
 
   // --- History (kept in the browser's storage) ---
@@ -641,6 +655,7 @@
     },
     addRecords: addRecords,
     storage: storage,
+    drillStorage: drillStorage,
     persisted: persisted,
     words: WORDS,
     language: function () { return language; },

@@ -116,10 +116,16 @@ mergeInto(LibraryManager.library, {
     return words.storageRefused.replace('{1}', error && error.name || String(error));
   },
 
+  $kippfeldStorage: function (which) {
+    var page = Module['kippfeldPage'];
+    return which === 1 ? page.drillStorage : page.storage;
+  },
+
   // Suspends until the promise start makes settles; give(value) then
-  // writes the answer and says null, or why it could not.
-  $kippfeldStorageCall__deps: ['$kippfeldNewText', '$kippfeldReason'],
-  $kippfeldStorageCall: function (start, give) {
+  // writes the answer and says null, or why it could not. which: the
+  // history's storage (0) or the drill rounds' (1).
+  $kippfeldStorageCall__deps: ['$kippfeldNewText', '$kippfeldReason', '$kippfeldStorage'],
+  $kippfeldStorageCall: function (which, start, give) {
     return Asyncify.handleSleep(function (wakeUp) {
       var answer = function (reason) {
         if (reason === null) return wakeUp(0);
@@ -128,7 +134,7 @@ mergeInto(LibraryManager.library, {
       };
       var promise;
       try {
-        promise = Promise.resolve(start(Module['kippfeldPage'].storage));
+        promise = Promise.resolve(start(kippfeldStorage(which)));
       } catch (error) {
         promise = Promise.reject(error);
       }
@@ -142,24 +148,25 @@ mergeInto(LibraryManager.library, {
 
   // *locked: 1 when the lock is held until kippfeld_storage_unlock.
   kippfeld_storage_lock__deps: ['$kippfeldStorageCall'],
-  kippfeld_storage_lock: function (locked) {
-    return kippfeldStorageCall(function (storage) { return storage.lock(); }, function (release) {
-      Module['kippfeldPage'].release = release;
+  kippfeld_storage_lock: function (which, locked) {
+    return kippfeldStorageCall(which, function (storage) { return storage.lock(); }, function (release) {
+      var page = Module['kippfeldPage'];
+      (page.releases = page.releases || [])[which] = release;
       HEAP32[locked >> 2] = release ? 1 : 0;
       return null;
     });
   },
 
-  kippfeld_storage_unlock: function () {
+  kippfeld_storage_unlock: function (which) {
     var page = Module['kippfeldPage'];
-    var release = page.release;
-    page.release = null;
+    var release = (page.releases || [])[which];
+    if (page.releases) page.releases[which] = null;
     if (release) release();
   },
 
   kippfeld_storage_end__deps: ['$kippfeldStorageCall'],
-  kippfeld_storage_end: function (size, last) {
-    return kippfeldStorageCall(function (storage) { return storage.end(); }, function (end) {
+  kippfeld_storage_end: function (which, size, last) {
+    return kippfeldStorageCall(which, function (storage) { return storage.end(); }, function (end) {
       HEAPF64[size >> 3] = end.size;
       HEAP32[last >> 2] = end.last;
       return null;
@@ -168,8 +175,8 @@ mergeInto(LibraryManager.library, {
 
   // Null once the bytes are on disk.
   kippfeld_storage_append__deps: ['$kippfeldStorageCall'],
-  kippfeld_storage_append: function (bytes, length) {
-    return kippfeldStorageCall(function (storage) {
+  kippfeld_storage_append: function (which, bytes, length) {
+    return kippfeldStorageCall(which, function (storage) {
       return storage.append(HEAPU8.slice(bytes, bytes + length));
     });
   },
@@ -177,8 +184,8 @@ mergeInto(LibraryManager.library, {
   // *text: the history's bytes (malloc'ed), *length their number; *missing
   // 1 when nothing was ever kept.
   kippfeld_storage_read__deps: ['$kippfeldStorageCall', '$kippfeldBytes'],
-  kippfeld_storage_read: function (text, length, missing) {
-    return kippfeldStorageCall(function (storage) { return storage.read(); }, function (bytes) {
+  kippfeld_storage_read: function (which, text, length, missing) {
+    return kippfeldStorageCall(which, function (storage) { return storage.read(); }, function (bytes) {
       HEAP32[missing >> 2] = bytes === null ? 1 : 0;
       if (bytes === null) return null;
       var pointer = kippfeldBytes(bytes);

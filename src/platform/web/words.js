@@ -21,6 +21,7 @@ var kippfeldWords = {
     keyEscapeLabel: 'Escape-Taste',
     keysLabel: 'Tasten des Spiels',
     playAgain: 'Neues Spiel',
+    startDrill: 'Drill',
     showHistory: 'Verlauf',
     saveHistory: 'Verlauf speichern',
     addHistory: 'Einträge aus einer Datei hinzufügen',
@@ -37,6 +38,7 @@ var kippfeldWords = {
     noMemory: 'der Seite fehlt der Speicher für den Verlauf',
     stopped: 'Das Programm ist stehen geblieben: ',
     notRecorded: 'Dieser Test ist nicht gespeichert worden. ',
+    roundNotRecorded: 'Eine Drill-Runde ist nicht gespeichert worden. ',
     appDescription: 'Kippfeld: ein Denkspiel mit neun Feldern aus 0 und 1. Erst üben, dann ' +
         'zwölf Aufgaben auf Zeit.',
   },
@@ -53,6 +55,7 @@ var kippfeldWords = {
     keyEscapeLabel: 'Escape key',
     keysLabel: 'Game keys',
     playAgain: 'New game',
+    startDrill: 'Drill',
     showHistory: 'History',
     saveHistory: 'Save history',
     addHistory: 'Add records from a file',
@@ -69,6 +72,7 @@ var kippfeldWords = {
     noMemory: 'the page has no memory left for the history',
     stopped: 'The program has stopped: ',
     notRecorded: 'This test has not been saved. ',
+    roundNotRecorded: 'A drill round has not been saved. ',
     appDescription: 'Kippfeld: a puzzle of nine cells of 0 and 1. Practise first, then ' +
         'twelve tasks against the clock.',
   },

@@ -1,7 +1,9 @@
 // The browser's storage under Node.js, for the history store's tests: the
 // page's own history_storage.js over stand-ins for the browser's database
 // (fake-indexeddb, an IndexedDB kept in memory), its Web Locks and its
-// local storage. Each new place is a new, empty one of either kind.
+// local storage. Each new place is a new, empty one of either kind, with the
+// history's storage and the drill rounds' beside it; the test's calls go to
+// the file named.
 /* global kippfeldHistoryStorage */
 Module['kippfeldTest'] = (function () {
   'use strict';
@@ -25,18 +27,25 @@ Module['kippfeldTest'] = (function () {
   }
 
   var environment = null;
+  var file = 'history.tsv';
+
+  function chosen() {
+    var page = Module['kippfeldPage'];
+    return file === 'drills.tsv' ? page.drillStorage : page.storage;
+  }
 
   // The whole history replaced by bytes, past the store: the database as
   // history_storage.js lays it out, one entry and its end.
   function replace(bytes) {
     if (!environment.indexedDB) {
-      environment.localStorage.setItem('kippfeld/history.tsv', new TextDecoder().decode(bytes));
+      environment.localStorage.setItem('kippfeld/' + file, new TextDecoder().decode(bytes));
       return Promise.resolve();
     }
     // The store made the database on its first use.
-    return Module['kippfeldPage'].storage.kind().then(function () {
+    return chosen().kind().then(function () {
       return new Promise(function (resolve, reject) {
-        var request = environment.indexedDB.open('kippfeld', 1);
+        var request = environment.indexedDB.open(
+            file === 'history.tsv' ? 'kippfeld' : 'kippfeld/' + file, 1);
         request.onerror = function () { reject(request.error); };
         request.onsuccess = function () {
           var db = request.result;
@@ -54,7 +63,7 @@ Module['kippfeldTest'] = (function () {
   }
 
   function contents() {
-    return Module['kippfeldPage'].storage.read().then(function (bytes) {
+    return chosen().read().then(function (bytes) {
       return bytes || new Uint8Array(0);
     });
   }
@@ -66,13 +75,16 @@ Module['kippfeldTest'] = (function () {
   };
 
   return {
-    // kind: 'database' or 'local storage'.
-    newPlace: function (kind) {
+    // kind: 'database' or 'local storage'; name: the file the test's calls
+    // are for, 'history.tsv' or 'drills.tsv'.
+    newPlace: function (kind, name) {
+      file = name;
       environment = kind === 'database' ?
         { indexedDB: new fake.IDBFactory(), locks: new StandInLocks(), localStorage: null } :
         { indexedDB: null, locks: null, localStorage: new StandInLocalStorage() };
       Module['kippfeldPage'] = {
-        storage: kippfeldHistoryStorage(environment), release: null,
+        storage: kippfeldHistoryStorage(environment),
+        drillStorage: kippfeldHistoryStorage(environment, 'drills.tsv'),
         // The page's words for a storage that fails (words.js).
         words: function () { return WORDS; },
       };

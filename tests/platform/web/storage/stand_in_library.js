@@ -1,8 +1,8 @@
 // What the history store's tests ask of the stand-in storage (stand_in.js),
 // each call suspending the test until the storage has answered.
 mergeInto(LibraryManager.library, {
-  kippfeld_test_new_place: function (kind) {
-    Module['kippfeldTest'].newPlace(UTF8ToString(kind));
+  kippfeld_test_new_place: function (kind, file) {
+    Module['kippfeldTest'].newPlace(UTF8ToString(kind), UTF8ToString(file));
   },
 
   kippfeld_test_contents__deps: ['malloc'],
