@@ -11,7 +11,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const {
-  PAGE, launch, openGame, rows, waitForRow, boardBits, solve, storedHistory, moveByKeys,
+  PAGE, launch, openGame, waitForRow, storedHistory, drillTheFirstTask, endGame,
 } = require('./support');
 
 const CHECKED = path.join(path.dirname(PAGE), 'tests', 'kippfeld_checked.html');
@@ -19,12 +19,6 @@ const CHECKED = path.join(path.dirname(PAGE), 'tests', 'kippfeld_checked.html');
 let browser;
 before(async () => { browser = await launch(); });
 after(async () => { await browser.close(); });
-
-async function toTheEnd(page) {
-  await page.waitForTimeout(600);
-  await page.keyboard.press('x');
-  await page.waitForSelector('#screen[data-exit-code="0"]');
-}
 
 async function openHistory(page) {
   await page.click('#show-history');
@@ -41,7 +35,7 @@ test('every wait of the game, the history and the drill on the page linked with 
   await page.keyboard.press('p');
   await page.keyboard.press('Escape');
   await waitForRow(page, 2, '    \u00dcbung');
-  await toTheEnd(page);
+  await endGame(page);
   assert.match(await storedHistory(page), /\t0\t/);
 
   assert.match(await openHistory(page), /^Tests recorded in /);
@@ -55,14 +49,8 @@ test('every wait of the game, the history and the drill on the page linked with 
     document.getElementById('history-messages').textContent.includes('added'));
   await page.click('#close-history');
 
-  await page.click('#start-drill');
-  await waitForRow(page, 16, '     Aufgabe  1  : alles 1');
-  await moveByKeys(page, solve(await boardBits(page), 0b111111111));
-  await waitForRow(page, 16, '     Aufgabe  2  : alles 0', 8000);
-  await page.keyboard.press('Escape');
-  await waitForRow(page, 1, ' Drill (Zeiten in Sek.;');
-  assert.match((await rows(page))[4], /^ 1 \. Aufgabe alles 1 /);
-  await toTheEnd(page);
+  await drillTheFirstTask(page);
+  await endGame(page);
   assert.match(await openHistory(page), /\nDrill rounds recorded in /);
   assert.deepEqual(page.errors, []);
   await page.context().close();

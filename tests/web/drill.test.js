@@ -6,7 +6,7 @@
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const {
-  launch, openGame, rows, waitForRow, boardBits, solve, storedHistory, moveByKeys,
+  launch, openGame, rows, waitForRow, storedHistory, drillTheFirstTask, endGame,
 } = require('./support');
 
 let browser;
@@ -21,18 +21,7 @@ function storedDrills(page) {
 test('the drill button starts a drill: a round by keys, kept beside the history, and the ' +
     'History view\'s drill section', async () => {
   const page = await openGame(browser);
-  await page.click('#start-drill');
-  // With no history all twelve tasks in order, task 1 at once, no
-  // introduction.
-  await waitForRow(page, 16, '     Aufgabe  1  : alles 1');
-  const cells = solve(await boardBits(page), 0b111111111);
-  await moveByKeys(page, cells);
-  await waitForRow(page, 12, ' Runde 1 , Aufgabe 1 :', 8000);
-  assert.match((await rows(page))[11], new RegExp(` ${cells.length} Z\u00fcge `));
-  await waitForRow(page, 16, '     Aufgabe  2  : alles 0', 8000);
-  await page.keyboard.press('Escape');
-  await waitForRow(page, 1, ' Drill (Zeiten in Sek.;');
-  assert.match((await rows(page))[4], /^ 1 \. Aufgabe alles 1 /);
+  const cells = await drillTheFirstTask(page);
   const drills = await storedDrills(page);
   const lines = drills.split('\n');
   assert.equal(lines[0], 'started\ttask\ttime_s\tmoves');
@@ -42,9 +31,7 @@ test('the drill button starts a drill: a round by keys, kept beside the history,
   assert.equal(await storedHistory(page), null);
 
   // One more key ends the game, as after the results table.
-  await page.waitForTimeout(600);
-  await page.keyboard.press('x');
-  await page.waitForSelector('#screen[data-exit-code="0"]');
+  await endGame(page);
 
   await page.click('#show-history');
   await page.waitForSelector('#history', { state: 'visible' });
@@ -81,9 +68,7 @@ test('the drill button drills the tasks the stored history picks, the slowest fi
   const table = await rows(page);
   assert.match(table[4], /^ 10 \. Aufgabe /);
   assert.match(table[5], /^ 7 \. Aufgabe /);
-  await page.waitForTimeout(600);
-  await page.keyboard.press('x');
-  await page.waitForSelector('#screen[data-exit-code="0"]');
+  await endGame(page);
   // Nothing finished, nothing kept; the history as it was.
   assert.equal(await storedDrills(page), null);
   assert.equal((await storedHistory(page)).split('\n').length, 5);
@@ -99,17 +84,9 @@ test('a round the browser refuses to keep costs the drill nothing; one line says
       };
     },
   });
-  await page.click('#start-drill');
-  await waitForRow(page, 16, '     Aufgabe  1  : alles 1');
-  await moveByKeys(page, solve(await boardBits(page), 0b111111111));
   // The next round comes as if the round had been kept.
-  await waitForRow(page, 16, '     Aufgabe  2  : alles 0', 8000);
-  await page.keyboard.press('Escape');
-  await waitForRow(page, 1, ' Drill (Zeiten in Sek.;');
-  assert.match((await rows(page))[4], /^ 1 \. Aufgabe alles 1 /);
-  await page.waitForTimeout(600);
-  await page.keyboard.press('x');
-  await page.waitForSelector('#screen[data-exit-code="0"]');
+  await drillTheFirstTask(page);
+  await endGame(page);
   assert.equal(await page.textContent('#notice'),
       'A drill round has not been saved. ' +
       "kippfeld: the drill round was not recorded in this browser's storage " +

@@ -255,6 +255,32 @@ async function moveByKeys(page, cells) {
   }
 }
 
+// From the Drill button on a page whose history has no complete test: task
+// 1 solved by keys, the line about that round, then Esc in task 2 to the
+// drill table. Returns the cells moved.
+async function drillTheFirstTask(page) {
+  await page.click('#start-drill');
+  // All twelve tasks in order, task 1 at once, no introduction.
+  await waitForRow(page, 16, '     Aufgabe  1  : alles 1');
+  const cells = solve(await boardBits(page), 0b111111111);
+  await moveByKeys(page, cells);
+  await waitForRow(page, 16, '     Aufgabe  2  : alles 0', 8000);
+  const line = (await rows(page))[11];
+  assert.ok(line.startsWith(' Runde 1 , Aufgabe 1 :'), line);
+  assert.match(line, new RegExp(` ${cells.length} Z\u00fcge `));
+  await page.keyboard.press('Escape');
+  await waitForRow(page, 1, ' Drill (Zeiten in Sek.;');
+  assert.match((await rows(page))[4], /^ 1 \. Aufgabe alles 1 /);
+  return cells;
+}
+
+// The key that ends a game once its table has been seen for half a second.
+async function endGame(page) {
+  await page.waitForTimeout(600);
+  await page.keyboard.press('x');
+  await page.waitForSelector('#screen[data-exit-code="0"]');
+}
+
 function storedHistory(page) {
   return page.evaluate(() => window.kippfeld.storage.read().then((bytes) =>
     bytes === null ? null : new TextDecoder().decode(bytes)));
@@ -263,4 +289,5 @@ function storedHistory(page) {
 module.exports = {
   PAGE, PAGE_URL, ARGS, launch, openGame, rows, waitForRow, waitForStatus, colours, cellCentre,
   boardBits, digitOf, solve, storedHistory, serveBuild, DEVICES, targetFigures, until, moveByKeys,
+  drillTheFirstTask, endGame,
 };
