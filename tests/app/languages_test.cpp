@@ -30,6 +30,7 @@ using game::kTaskCount;
 using game::TestRecord;
 using test::Columns;
 using test::Lines;
+using test::Played;
 using words::Language;
 
 class InLanguage {
@@ -37,20 +38,6 @@ class InLanguage {
   explicit InLanguage(Language language) { words::UseLanguage(language); }
   ~InLanguage() { words::UseLanguage(Language::English); }
 };
-
-// A test that completed `tasks` tasks, each in `seconds` and `moves`.
-TestRecord Played(int tasks, long double seconds, long long moves, const char* started) {
-  TestRecord record;
-  record.started = started;
-  record.tasks = tasks;
-  for (int k = 1; k <= tasks; ++k) {
-    record.taskTime[k] = seconds;
-    record.taskMoves[k] = moves;
-    record.time = static_cast<float>(record.time + seconds);
-    record.moves += moves;
-  }
-  return record;
-}
 
 std::string Content(const std::vector<TestRecord>& records) {
   std::string content = game::HistoryHeader();

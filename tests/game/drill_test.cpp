@@ -19,30 +19,6 @@ using namespace testing;
 using platform::MemoryPlatform;
 using Via = GameScript::Via;
 
-// Keeps the drill rounds in memory, with the time each was asked at.
-class MemoryDrillStore : public HistoryStore {
- public:
-  explicit MemoryDrillStore(MemoryPlatform& platform) : platform_(platform) {}
-  std::string Place() override { return "/memory/drills.tsv"; }
-  std::string LocalDateTime() override {
-    std::uint64_t seconds = platform_.Now() / 1000;
-    char text[32];
-    std::snprintf(text, sizeof text, "2025-03-14T12:%02u:%02u+01:00",
-                  static_cast<unsigned>(seconds / 60), static_cast<unsigned>(seconds % 60));
-    return text;
-  }
-  std::string Append(std::string_view header, std::string_view record) override {
-    if (content.empty()) content.append(header);
-    content.append(record);
-    return failure;
-  }
-  std::string content;
-  std::string failure;
-
- private:
-  MemoryPlatform& platform_;
-};
-
 Picture Entry(const GameScript& s, int k) {
   return k == 0 ? 0 : PictureOfEntry(s.catalogue(), k);
 }
@@ -52,7 +28,7 @@ Picture Entry(const GameScript& s, int k) {
 // Esc in the third round ends the drill without keeping it.
 TEST(Drill, TwoNamedTasksInTurnThenEscapeMidRound) {
   MemoryPlatform platform;
-  MemoryDrillStore store(platform);
+  MemoryHistoryStore store(platform, "/memory/drills.tsv");
   GameReport report;
   DrillPlan plan;
   plan.tasks = {4, 10};
@@ -91,8 +67,8 @@ TEST(Drill, TwoNamedTasksInTurnThenEscapeMidRound) {
 
   // The first round starts as the game does, some tenths before the
   // script's first input; the later ones exactly when the signal ends.
-  ASSERT_FALSE(ParseDrills(store.content).records.empty());
-  const long double t4 = ParseDrills(store.content).records[0].time;
+  ASSERT_FALSE(ParseDrills(store.file).records.empty());
+  const long double t4 = ParseDrills(store.file).records[0].time;
   EXPECT_GT(t4, done4 / 1000.0L - 0.5L);
   EXPECT_LE(t4, done4 / 1000.0L);
   const std::string time4 = console::FormatNumber(t4, console::kComputedDigits);
@@ -109,7 +85,7 @@ TEST(Drill, TwoNamedTasksInTurnThenEscapeMidRound) {
   EXPECT_EQ(third->Text(12, 1, line10.size()), line10);
 
   // Two rounds kept, the third not.
-  Drills kept = ParseDrills(store.content);
+  Drills kept = ParseDrills(store.file);
   EXPECT_TRUE(kept.problems.empty());
   ASSERT_EQ(kept.records.size(), 2u);
   EXPECT_EQ(kept.records[0].task, 4);
@@ -143,8 +119,8 @@ TEST(Drill, TwoNamedTasksInTurnThenEscapeMidRound) {
 
 TEST(Drill, EnglishScreensAndARoundNotKept) {
   MemoryPlatform platform;
-  MemoryDrillStore store(platform);
-  store.failure = "disk full";
+  MemoryHistoryStore store(platform, "/memory/drills.tsv");
+  store.failWith = "disk full";
   GameReport report;
   DrillPlan plan;
   plan.tasks = {1};

@@ -298,29 +298,6 @@ TEST(EnglishResults, TableReadsAsEnglish) {
 
 // --- Whole games ---
 
-// The history file in memory, stamped from the console's virtual clock.
-class MemoryHistoryStore : public HistoryStore {
- public:
-  explicit MemoryHistoryStore(MemoryPlatform& platform) : platform_(platform) {}
-  std::string Place() override { return "/memory/history.tsv"; }
-  std::string LocalDateTime() override {
-    std::uint64_t seconds = platform_.Now() / 1000;
-    char text[32];
-    std::snprintf(text, sizeof text, "2025-03-14T12:%02u:%02u+01:00",
-                  static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
-    return text;
-  }
-  std::string Append(std::string_view header, std::string_view record) override {
-    if (file.empty()) file.append(header);
-    file.append(record);
-    return {};
-  }
-  std::string file;
-
- private:
-  MemoryPlatform& platform_;
-};
-
 struct PlayedGame {
   GameEnd end;
   std::shared_ptr<Snapshot> introduction;

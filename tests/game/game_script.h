@@ -7,14 +7,18 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "console/startup.h"
 #include "game/board.h"
 #include "game/catalogue.h"
 #include "game/flow.h"
+#include "game/history_store.h"
 #include "platform/memory/memory_platform.h"
 
 namespace kippfeld::game::testing {
@@ -204,6 +208,47 @@ class GameScript {
   std::uint64_t time_ = 1000;
   Picture board_ = 0;
   int cursorCell_ = 3;
+};
+
+// A history file (or the drill file) in memory; its clock is the console's
+// virtual one, which starts at noon.
+class MemoryHistoryStore : public HistoryStore {
+ public:
+  explicit MemoryHistoryStore(platform::MemoryPlatform& platform,
+                              std::string place = "/memory/history.tsv")
+      : platform_(platform), place_(std::move(place)) {}
+
+  std::string Place() override { return place_; }
+  std::string LocalDateTime() override {
+    if (noDate) return {};
+    std::uint64_t seconds = platform_.Now() / 1000;
+    char text[32];
+    std::snprintf(text, sizeof text, "2025-03-14T12:%02u:%02u+01:00",
+                  static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
+    return text;
+  }
+  std::string Append(std::string_view header, std::string_view record) override {
+    appendedAt.push_back(platform_.Now());
+    // The player's screen as it stood when the store was asked; then the
+    // time a slow disk or another game's lock may take.
+    for (int y = 0; y < platform_.Height(); ++y) shownAtAppend.push_back(platform_.ShownRowText(y));
+    platform_.Advance(appendTakesMs);
+    if (!failWith.empty()) return failWith;
+    if (file.empty()) file.append(header);
+    file.append(record);
+    return {};
+  }
+
+  std::string file;
+  std::string failWith;
+  bool noDate = false;  // a clock that gives no date and time
+  std::vector<std::uint64_t> appendedAt;
+  std::vector<std::string> shownAtAppend;
+  std::uint64_t appendTakesMs = 0;
+
+ private:
+  platform::MemoryPlatform& platform_;
+  std::string place_;
 };
 
 struct GameEnd {

@@ -18,44 +18,6 @@ using namespace testing;
 using platform::MemoryPlatform;
 using Via = GameScript::Via;
 
-// The history file in memory; its clock is the console's virtual one, which
-// starts at noon.
-class MemoryHistoryStore : public HistoryStore {
- public:
-  explicit MemoryHistoryStore(MemoryPlatform& platform) : platform_(platform) {}
-
-  std::string Place() override { return "/memory/history.tsv"; }
-  std::string LocalDateTime() override {
-    if (noDate) return {};
-    std::uint64_t seconds = platform_.Now() / 1000;
-    char text[32];
-    std::snprintf(text, sizeof text, "2025-03-14T12:%02u:%02u+01:00",
-                  static_cast<unsigned>(seconds / 60), static_cast<unsigned>(seconds % 60));
-    return text;
-  }
-  std::string Append(std::string_view header, std::string_view record) override {
-    appendedAt.push_back(platform_.Now());
-    // The player's screen as it stood when the store was asked; then the
-    // time a slow disk or another game's lock may take.
-    for (int y = 0; y < platform_.Height(); ++y) shownAtAppend.push_back(platform_.ShownRowText(y));
-    platform_.Advance(appendTakesMs);
-    if (!failWith.empty()) return failWith;
-    if (file.empty()) file.append(header);
-    file.append(record);
-    return {};
-  }
-
-  std::string file;
-  std::string failWith;
-  bool noDate = false;  // a clock that gives no date and time
-  std::vector<std::uint64_t> appendedAt;
-  std::vector<std::string> shownAtAppend;
-  std::uint64_t appendTakesMs = 0;
-
- private:
-  MemoryPlatform& platform_;
-};
-
 class HistoryRecording : public ::testing::Test {
  protected:
   GameEnd Run() { return RunGame(platform, 600'000, {&store, &report}); }

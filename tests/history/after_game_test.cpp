@@ -8,12 +8,14 @@
 
 #include "game/history.h"
 #include "platform/cp850.h"
+#include "report_text_testing.h"
 
 namespace kippfeld::history {
 namespace {
 
 using game::kTaskCount;
 using game::TestRecord;
+using test::Played;
 
 class TextSource : public HistorySource {
  public:
@@ -28,20 +30,6 @@ class TextSource : public HistorySource {
   }
   std::string file;
 };
-
-// A test that completed `tasks` tasks, each in `seconds` and `moves`.
-TestRecord Played(int tasks, long double seconds, long long moves, const char* started) {
-  TestRecord record;
-  record.started = started;
-  record.tasks = tasks;
-  for (int k = 1; k <= tasks; ++k) {
-    record.taskTime[k] = seconds;
-    record.taskMoves[k] = moves;
-    record.time = static_cast<float>(record.time + seconds);
-    record.moves += moves;
-  }
-  return record;
-}
 
 TEST(ResultsTableText, CodePage850InTheLocalesCharacters) {
   const std::vector<std::string> rows = {"",
