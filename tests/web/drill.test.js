@@ -6,7 +6,8 @@
 const { test, before, after } = require('node:test');
 const assert = require('node:assert/strict');
 const {
-  launch, openGame, rows, waitForRow, storedHistory, drillTheFirstTask, endGame,
+  launch, openGame, rows, waitForRow, storedHistory, drillTheFirstTask, endGame, boardBits, solve,
+  moveByKeys,
 } = require('./support');
 
 let browser;
@@ -92,6 +93,28 @@ test('a round the browser refuses to keep costs the drill nothing; one line says
       "kippfeld: the drill round was not recorded in this browser's storage " +
       "(kippfeld/drills.tsv): the browser's storage is full");
   assert.equal(await storedDrills(page), null);
+  assert.deepEqual(page.errors, []);
+  await page.context().close();
+});
+
+test('a drill started during the test puts the test aside, even in its OK signal', async () => {
+  const page = await openGame(browser);
+  await page.keyboard.press('Enter');
+  await waitForRow(page, 16, '     Aufgabe  0  : ');
+  await page.keyboard.press('p');
+  await waitForRow(page, 16, '     Aufgabe  1  : alles 1');
+  await moveByKeys(page, solve(await boardBits(page), 0b111111111));
+  // The OK signal: the test goes on to task 2 two seconds later.
+  await page.click('#start-drill');
+  await waitForRow(page, 16, '     Aufgabe  1  : alles 1');
+  const drill = await rows(page);
+  await page.waitForTimeout(3000);
+  assert.deepEqual(await rows(page), drill);
+  // The drill has the keys: a move counts in its round.
+  await page.keyboard.press('Enter');
+  await page.waitForFunction((before) =>
+    document.querySelectorAll('#screen .row')[17].textContent !== before, drill[17]);
+  assert.equal(await storedHistory(page), null);
   assert.deepEqual(page.errors, []);
   await page.context().close();
 });

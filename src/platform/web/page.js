@@ -185,6 +185,13 @@
   // drill: a drill instead of the practice and the test (the tasks the
   // stored history picks).
   function start(drill) {
+    // The game under way, if any, is put aside: it gets no more input and
+    // shows nothing more, even from a pause it is in (a drill may start in
+    // the middle of a test's OK signal).
+    if (game) {
+      game.finished = true;
+      game.kippfeldPage.retired = true;
+    }
     screen.removeAttribute('data-exit-code');
     playAgain.hidden = true;
     say(null);
@@ -222,6 +229,7 @@
       module.pending.splice(0).forEach(function (send) { send(); });
     };
     module.onAbort = function (what) {
+      if (page.retired) return;
       module.finished = true;
       module.aborted = true;
       // Jobs the program will never do are answered with nothing.

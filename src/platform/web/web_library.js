@@ -1,14 +1,20 @@
 // The functions the program calls in its page (linked with --js-library).
 // Each instance of the program finds its page in Module.kippfeldPage, set by
-// page.js before the instance starts.
+// page.js before the instance starts. An instance the page has put aside
+// for a new game (page.retired) finishes what it asked of the storage, so
+// that a record under way is kept and the lock let go, but shows nothing
+// more and never wakes from its next wait.
 mergeInto(LibraryManager.library, {
   kippfeld_show_row: function (y, glyphs, attributes, width) {
+    var page = Module['kippfeldPage'];
+    if (page.retired) return;
     var text = String.fromCharCode.apply(null, HEAPU16.subarray(glyphs >> 1, (glyphs >> 1) + width));
-    Module['kippfeldPage'].showRow(y, text, HEAPU8.subarray(attributes, attributes + width));
+    page.showRow(y, text, HEAPU8.subarray(attributes, attributes + width));
   },
 
   kippfeld_show_cursor: function (x, y) {
-    Module['kippfeldPage'].showCursor(x, y);
+    var page = Module['kippfeldPage'];
+    if (!page.retired) page.showCursor(x, y);
   },
 
   kippfeld_local_time: function () {
@@ -24,6 +30,7 @@ mergeInto(LibraryManager.library, {
   kippfeld_wait: function (milliseconds, untilInput) {
     return Asyncify.handleSleep(function (wakeUp) {
       var page = Module['kippfeldPage'];
+      if (page.retired) return;
       var timer = 0;
       var finish = function (answer) {
         if (timer) clearTimeout(timer);
@@ -48,7 +55,8 @@ mergeInto(LibraryManager.library, {
   // The game has ended: the page is told. The program then only serves
   // the page's history jobs (see kippfeld_next_job).
   kippfeld_end: function (exitCode) {
-    Module['kippfeldPage'].ended(exitCode);
+    var page = Module['kippfeldPage'];
+    if (!page.retired) page.ended(exitCode);
   },
 
   // The page's history jobs (the History view, Save, an import) run on the
