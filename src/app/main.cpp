@@ -25,7 +25,7 @@ using namespace kippfeld;
 // The text as the stream takes it: UTF-8, or ASCII with a translation's
 // letters written out.
 void Put(const std::string& text, std::FILE* stream) {
-  std::fputs(words::ForOutput(text, platform::StreamTakesUtf8(stream)).c_str(), stream);
+  platform::PutText(stream, words::ForOutput(text, platform::StreamTakesUtf8(stream)));
 }
 
 // A failed write (a full disk, a closed pipe) must not pass for an answer.
@@ -63,7 +63,7 @@ void TellGameReport() {
   std::string after = history::AfterGameText(theReport, theStore ? &*theStore : nullptr,
                                              platform::StreamTakesUtf8(stdout));
   if (!after.empty()) {
-    std::fputs(after.c_str(), stdout);
+    platform::PutText(stdout, after);
     std::fflush(stdout);
   }
   const std::string& failure = theReport.historyFailure;
@@ -94,8 +94,10 @@ int main(int argc, char** argv) {
       history::FileHistoryStore store;
       std::optional<history::FileHistoryStore> drills;
       if (!store.Place().empty()) drills.emplace(history::DrillFilePath(store.Place()));
-      return history::RunHistoryCommand(store, {platform::StreamTakesUtf8(stdout)}, stdout, stderr,
-                                        drills ? &*drills : nullptr);
+      history::ReportStyle style;
+      style.utf8 = platform::StreamTakesUtf8(stdout);
+      style.put = platform::PutText;
+      return history::RunHistoryCommand(store, style, stdout, stderr, drills ? &*drills : nullptr);
     }
     case app::Action::kPlay:
       break;

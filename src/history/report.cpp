@@ -70,7 +70,12 @@ std::string TableText(std::vector<TableColumn> columns, const std::vector<TableR
 
 // The text on the stream as its style takes it.
 void Put(const std::string& text, const ReportStyle& style, std::FILE* stream) {
-  std::fputs(words::ForOutput(text, style.utf8).c_str(), stream);
+  const std::string out = words::ForOutput(text, style.utf8);
+  if (style.put != nullptr) {
+    style.put(stream, out);
+  } else {
+    std::fwrite(out.data(), 1, out.size(), stream);
+  }
 }
 
 // 2025-03-14T09:26:53+01:00 as 2025-03-14 09:26: the local time the player

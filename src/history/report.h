@@ -29,6 +29,9 @@ struct ReportStyle {
   bool utf8 = false;
   // The page, where a drill starts from its Drill button, not --drill.
   bool drillButton = false;
+  // How text reaches a stream, when not as its bytes: a Windows console
+  // takes it as UTF-16.
+  bool (*put)(std::FILE* stream, std::string_view text) = nullptr;
 };
 
 struct HistoryReport {

@@ -71,7 +71,11 @@ std::string CloseHistoryFile(AppendingFile& file);
 HistoryRead ReadHistoryFile(const std::string& path,
                             const std::function<bool(std::string_view)>& take, std::string& reason);
 
-// True when text written to the stream may be UTF-8.
+// True when text written to the stream with PutText may be UTF-8.
 bool StreamTakesUtf8(std::FILE* stream);
+
+// Writes text, UTF-8 where StreamTakesUtf8 allows it, to the stream, after
+// what the stream holds already. False when it could not be written.
+bool PutText(std::FILE* stream, std::string_view text);
 
 }  // namespace kippfeld::platform

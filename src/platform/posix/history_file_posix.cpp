@@ -217,6 +217,10 @@ HistoryRead ReadHistoryFile(const std::string& path,
   return reason.empty() ? HistoryRead::kRead : HistoryRead::kFailed;
 }
 
+bool PutText(std::FILE* stream, std::string_view text) {
+  return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+
 bool StreamTakesUtf8(std::FILE*) {
   // The player's character set, as the environment sets it, looked at in a
   // locale object of its own: the process's locale stays the C locale, so

@@ -33,7 +33,7 @@ void ShutdownAtExit() {
 // Why there is nothing to play on, in the player's language.
 void PutError(const std::string& text) {
   std::string line = "kippfeld: " + text + "\n";
-  std::fputs(words::ForOutput(line, StreamTakesUtf8(stderr)).c_str(), stderr);
+  PutText(stderr, words::ForOutput(line, StreamTakesUtf8(stderr)));
 }
 
 }  // namespace

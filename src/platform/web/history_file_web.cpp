@@ -136,4 +136,8 @@ bool StreamTakesUtf8(std::FILE*) {
   return true;
 }
 
+bool PutText(std::FILE* stream, std::string_view text) {
+  return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+
 }  // namespace kippfeld::platform

@@ -13,6 +13,7 @@
 // functions, so that a user folder such as C:\Users\Jürgen works.
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -280,13 +281,47 @@ HistoryRead ReadHistoryFile(const std::string& path,
   return reason.empty() ? HistoryRead::kRead : HistoryRead::kFailed;
 }
 
-bool StreamTakesUtf8(std::FILE* stream) {
-  // A console shows UTF-8 only in code page 65001; a file or a pipe gets
-  // plain ASCII, since nothing says what will read it.
+namespace {
+
+// The console the stream writes to, or none.
+HANDLE ConsoleOf(std::FILE* stream) {
   HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
   DWORD mode = 0;
-  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) &&
-         GetConsoleOutputCP() == CP_UTF8;
+  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+// Characters per WriteConsoleW: older consoles refuse a buffer of 64 KiB.
+constexpr std::size_t kConsoleWriteChars = 8192;
+
+}  // namespace
+
+bool StreamTakesUtf8(std::FILE* stream) {
+  // A console shows every character PutText gives it, whatever its code
+  // page; a file or a pipe gets plain ASCII, since nothing says what will
+  // read it.
+  return ConsoleOf(stream) != nullptr;
+}
+
+bool PutText(std::FILE* stream, std::string_view text) {
+  HANDLE console = ConsoleOf(stream);
+  if (console == nullptr) return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+  // The C library would hand the console the UTF-8 bytes to read in its
+  // code page (850 or 1252 in a German Windows: "ZÃ¼ge"); as UTF-16 they
+  // are shown as they are, and the console's code page is never changed.
+  if (std::fflush(stream) != 0) return false;
+  const std::wstring wide = Wide(text);
+  for (std::size_t at = 0; at < wide.size();) {
+    std::size_t count = std::min(wide.size() - at, kConsoleWriteChars);
+    // A character beyond the BMP is not cut in two between writes.
+    if (count > 1 && at + count < wide.size() && IS_HIGH_SURROGATE(wide[at + count - 1])) --count;
+    DWORD written = 0;
+    if (!WriteConsoleW(console, wide.data() + at, static_cast<DWORD>(count), &written, nullptr) ||
+        written == 0) {
+      return false;
+    }
+    at += written;
+  }
+  return true;
 }
 
 }  // namespace kippfeld::platform

@@ -377,7 +377,7 @@ std::unique_ptr<Platform> OpenConsolePlatform(int, const char* const*) {
     std::string line = std::string("kippfeld: ") +
                        _("needs a console: neither standard output nor standard error is one") +
                        "\n";
-    std::fputs(words::ForOutput(line, StreamTakesUtf8(stderr)).c_str(), stderr);
+    PutText(stderr, words::ForOutput(line, StreamTakesUtf8(stderr)));
     return nullptr;
   }
   platform->NameConsoleWindow();

@@ -5,7 +5,9 @@
 // covers what its terminal console cannot deliver (mouse records, Esc with
 // its character). Cells are read back as Unicode and turned into code page
 // 850 bytes through the table, whatever the console's code page.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <io.h>
 
 #include <cmath>
 #include <cstdint>
@@ -17,6 +19,7 @@
 #include "console/screen.h"
 #include "console/state.h"
 #include "platform/cp850.h"
+#include "platform/history_file.h"
 #include "platform/windows/windows_platform.h"
 
 // Last, so that its macros cannot reach the declarations above.
@@ -159,6 +162,32 @@ TEST_F(WindowsConsoleTest, TheWindowIsCalledKippfeldUntilItsTitleIsGivenBack) {
   ASSERT_TRUE(SetConsoleTitleW(L"cmd"));
   platform_->RestoreConsoleWindowName();
   EXPECT_EQ(ConsoleTitle(), L"cmd");
+}
+
+// What the program prints (--help, the history report, the table after a
+// game) reaches a console as the characters it is, whatever code page the
+// console is in, after what the C library held back; the code page stays.
+TEST_F(WindowsConsoleTest, PrintedTextShowsItsLettersInAnyCodePage) {
+  HANDLE copy = INVALID_HANDLE_VALUE;
+  ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), console_.output, GetCurrentProcess(), &copy, 0,
+                              FALSE, DUPLICATE_SAME_ACCESS));
+  std::FILE* stream = _fdopen(_open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_TEXT), "w");
+  ASSERT_NE(stream, nullptr);
+  const UINT earlier = GetConsoleOutputCP();
+  for (UINT codePage : {850u, 1252u, 65001u}) {
+    SCOPED_TRACE(codePage);
+    if (!SetConsoleOutputCP(codePage)) continue;
+    SetConsoleCursorPosition(console_.output, {0, 0});
+    EXPECT_TRUE(StreamTakesUtf8(stream));
+    std::fputs("ab ", stream);
+    EXPECT_TRUE(PutText(stream, "Z\u00fcge \u2584 gr\u00f6\u00dfer"));
+    EXPECT_EQ(Text(0, 0, 16),
+              "ab Z\x81ge \xDC gr\x94\xE1"
+              "er");
+    EXPECT_EQ(GetConsoleOutputCP(), codePage);
+  }
+  SetConsoleOutputCP(earlier);
+  std::fclose(stream);
 }
 
 TEST_F(WindowsConsoleTest, BufferInfoIsTheConsolesOwn) {
