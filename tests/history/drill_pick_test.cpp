@@ -11,12 +11,16 @@
 #include "game/solver.h"
 #include "history/drill.h"
 #include "history/report.h"
+#include "report_text_testing.h"
 
 namespace kippfeld::history {
 namespace {
 
 using namespace game;
 using platform::HistoryRead;
+using test::CommandRun;
+using test::FixedSource;
+using test::RunCommand;
 
 std::array<int, kEntryCount> Optima() {
   TaskCatalogue catalogue;
@@ -99,30 +103,6 @@ TEST(DrillPick, FileBesideTheHistory) {
   EXPECT_EQ(DrillFilePath("mine.tsv"), "drills.tsv");
 }
 
-class FixedSource : public HistorySource {
- public:
-  FixedSource(std::string at, std::string content, HistoryRead outcome = HistoryRead::kRead)
-      : place(std::move(at)), file(std::move(content)), result(outcome) {}
-  std::string Place() override { return place; }
-  HistoryRead Read(const std::function<bool(std::string_view)>& take, std::string& why) override {
-    why = reason;
-    if (result == HistoryRead::kRead) take(file);
-    return result;
-  }
-  std::string place;
-  std::string file;
-  HistoryRead result = HistoryRead::kRead;
-  std::string reason;
-};
-
-std::string Contents(std::FILE* file) {
-  std::string text;
-  std::rewind(file);
-  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
-  std::fclose(file);
-  return text;
-}
-
 TEST(DrillPlan, NamedTasksOrThePickAndTheBestsOfTestsAndRounds) {
   FixedSource tests{"/h/history.tsv", HistoryHeader() + HistoryLine(Complete({{5, 14}})) +
                                           HistoryLine(Complete({{5, 12.5L}, {9, 9}}))};
@@ -150,11 +130,10 @@ TEST(DrillReport, TheSectionAfterTheHistoryWithItsBadLinesNamed) {
   }
   FixedSource drills{"/h/drills.tsv", DrillHeader() + rounds + "2025-03-14\t5\n" +
                                           DrillLine({"2025-03-14T10:00:00+01:00", 12, 3.5L, 2})};
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  EXPECT_EQ(RunHistoryCommand(tests, {false}, out, err, &drills), 0);
-  std::string text = Contents(out);
-  EXPECT_EQ(Contents(err), "kippfeld: /h/drills.tsv:8: skipped: 2 columns instead of 4\n");
+  CommandRun run = RunCommand(tests, &drills);
+  EXPECT_EQ(run.status, 0);
+  const std::string& text = run.out;
+  EXPECT_EQ(run.err, "kippfeld: /h/drills.tsv:8: skipped: 2 columns instead of 4\n");
   std::size_t section = text.find("Drill rounds recorded in /h/drills.tsv\n");
   ASSERT_NE(section, std::string::npos) << text;
   EXPECT_EQ(text.substr(section),
@@ -174,19 +153,15 @@ TEST(DrillReport, TheSectionAfterTheHistoryWithItsBadLinesNamed) {
 
   // No drill file yet: the report as it was.
   drills.result = HistoryRead::kMissing;
-  out = std::tmpfile();
-  err = std::tmpfile();
-  EXPECT_EQ(RunHistoryCommand(tests, {false}, out, err, &drills), 0);
-  EXPECT_EQ(Contents(out).find("Drill"), std::string::npos);
-  Contents(err);
+  run = RunCommand(tests, &drills);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.find("Drill"), std::string::npos);
   // A drill file that cannot be read is said so, and the status is 1.
   drills.result = HistoryRead::kFailed;
   drills.reason = "Permission denied";
-  out = std::tmpfile();
-  err = std::tmpfile();
-  EXPECT_EQ(RunHistoryCommand(tests, {false}, out, err, &drills), 1);
-  Contents(out);
-  EXPECT_EQ(Contents(err), "kippfeld: cannot read the drills /h/drills.tsv: Permission denied\n");
+  run = RunCommand(tests, &drills);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "kippfeld: cannot read the drills /h/drills.tsv: Permission denied\n");
 }
 
 TEST(DrillReport, NoRoundsAndNoCompleteTestInEitherPlace) {

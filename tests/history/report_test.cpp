@@ -16,7 +16,10 @@ namespace kippfeld::history {
 
 using namespace game;
 using test::Columns;
+using test::CommandRun;
+using test::FixedSource;
 using test::Lines;
+using test::RunCommand;
 namespace {
 
 constexpr const char* kPlace = "/home/anna/.local/state/kippfeld/history.tsv";
@@ -278,51 +281,8 @@ TEST(HistoryReport, FileNameIsShownWithoutControlBytes) {
 
 using platform::HistoryRead;
 
-class FixedStore : public HistorySource {
- public:
-  std::string Place() override { return place; }
-  // The file in two pieces, as a reader may get it.
-  HistoryRead Read(const std::function<bool(std::string_view)>& take, std::string& why) override {
-    why = reason;
-    if (result == HistoryRead::kRead && take(std::string_view(file).substr(0, file.size() / 2))) {
-      take(std::string_view(file).substr(file.size() / 2));
-    }
-    return result;
-  }
-
-  std::string place = "/h/history.tsv";
-  std::string file;
-  HistoryRead result = HistoryRead::kRead;
-  std::string reason;
-};
-
-// Runs the command with standard output and error in temporary files.
-struct CommandRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Contents(std::FILE* file) {
-  std::string text;
-  std::rewind(file);
-  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
-  std::fclose(file);
-  return text;
-}
-
-CommandRun RunCommand(FixedStore& store) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  CommandRun run;
-  run.status = RunHistoryCommand(store, {false}, out, err);
-  run.out = Contents(out);
-  run.err = Contents(err);
-  return run;
-}
-
 TEST(HistoryCommand, ExitStatusAndStreams) {
-  FixedStore store;
+  FixedSource store;
   store.result = HistoryRead::kMissing;
   CommandRun run = RunCommand(store);
   EXPECT_EQ(run.status, 0);

@@ -1,12 +1,19 @@
 // What the tests of the history report's text share: its lines, the
-// columns each takes on a terminal, and tests made up for it.
+// columns each takes on a terminal, tests made up for it, a file for it to
+// read and the history command run on that.
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "game/history.h"
+#include "history/report.h"
+#include "history/source.h"
 
 namespace kippfeld::test {
 
@@ -41,6 +48,56 @@ inline game::TestRecord Played(int tasks, long double seconds, long long moves,
     record.moves += moves;
   }
   return record;
+}
+
+// A history (or drill) file of fixed content, handed over in two pieces as
+// a reader may get it.
+class FixedSource : public history::HistorySource {
+ public:
+  using HistoryRead = platform::HistoryRead;
+  FixedSource() = default;
+  FixedSource(std::string at, std::string content, HistoryRead outcome = HistoryRead::kRead)
+      : place(std::move(at)), file(std::move(content)), result(outcome) {}
+  std::string Place() override { return place; }
+  HistoryRead Read(const std::function<bool(std::string_view)>& take, std::string& why) override {
+    why = reason;
+    if (result == HistoryRead::kRead && take(std::string_view(file).substr(0, file.size() / 2))) {
+      take(std::string_view(file).substr(file.size() / 2));
+    }
+    return result;
+  }
+
+  std::string place = "/h/history.tsv";
+  std::string file;
+  HistoryRead result = HistoryRead::kRead;
+  std::string reason;
+};
+
+// The history command's status, standard output and standard error.
+struct CommandRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+inline std::string Contents(std::FILE* file) {
+  std::string text;
+  std::rewind(file);
+  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+  std::fclose(file);
+  return text;
+}
+
+// Runs the command with standard output and error in temporary files.
+inline CommandRun RunCommand(history::HistorySource& tests,
+                             history::HistorySource* drills = nullptr) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  CommandRun run;
+  run.status = history::RunHistoryCommand(tests, {false}, out, err, drills);
+  run.out = Contents(out);
+  run.err = Contents(err);
+  return run;
 }
 
 }  // namespace kippfeld::test
