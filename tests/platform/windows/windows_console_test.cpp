@@ -176,7 +176,7 @@ TEST_F(WindowsConsoleTest, PrintedTextShowsItsLettersInAnyCodePage) {
   const UINT earlier = GetConsoleOutputCP();
   for (UINT codePage : {850u, 1252u, 65001u}) {
     SCOPED_TRACE(codePage);
-    if (!SetConsoleOutputCP(codePage)) continue;
+    ASSERT_TRUE(SetConsoleOutputCP(codePage));
     SetConsoleCursorPosition(console_.output, {0, 0});
     EXPECT_TRUE(StreamTakesUtf8(stream));
     std::fputs("ab ", stream);
