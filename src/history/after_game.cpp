@@ -89,12 +89,7 @@ PersonalBests BestsBefore(HistorySource& source, std::string_view keptRecord) {
       },
       [](const game::HistoryProblem&) {});
   std::string reason;
-  source.Read(
-      [&](std::string_view piece) {
-        reader.Read(piece);
-        return true;
-      },
-      reason);
+  ReadInto(source, reader, reason);
   reader.Finish();
   return bests;
 }

@@ -84,22 +84,12 @@ game::DrillPlan PlanDrill(HistorySource& tests, HistorySource* drills,
       },
       ignore);
   std::string reason;
-  tests.Read(
-      [&](std::string_view piece) {
-        testReader.Read(piece);
-        return true;
-      },
-      reason);
+  ReadInto(tests, testReader, reason);
   testReader.Finish();
   if (drills != nullptr) {
     game::HistoryReader drillReader(
         [&](const game::DrillRecord& round) { AddBestTime(plan, round.task, round.time); }, ignore);
-    drills->Read(
-        [&](std::string_view piece) {
-          drillReader.Read(piece);
-          return true;
-        },
-        reason);
+    ReadInto(*drills, drillReader, reason);
     drillReader.Finish();
   }
   plan.tasks = named.empty() ? picker.Pick().tasks : named;

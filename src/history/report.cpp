@@ -397,12 +397,7 @@ int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE
   std::string place = source.Place();
   HistoryReportReader reader(place, style);
   std::string reason;
-  platform::HistoryRead read = source.Read(
-      [&reader](std::string_view piece) {
-        reader.Read(piece);
-        return true;
-      },
-      reason);
+  platform::HistoryRead read = ReadInto(source, reader, reason);
   if (read == platform::HistoryRead::kFailed) {
     std::string line = place.empty()
                            ? words::Fill(_("cannot read the history: {1}"), {reason})
@@ -416,12 +411,7 @@ int RunHistoryCommand(HistorySource& source, const ReportStyle& style, std::FILE
   if (drills != nullptr) {
     std::string drillPlace = drills->Place();
     DrillReportReader drillReader(drillPlace, style);
-    read = drills->Read(
-        [&drillReader](std::string_view piece) {
-          drillReader.Read(piece);
-          return true;
-        },
-        reason);
+    read = ReadInto(*drills, drillReader, reason);
     if (read == platform::HistoryRead::kFailed) {
       // TRANSLATORS: {1} is the drill file's name, {2} why it cannot be read.
       Put("kippfeld: " +

@@ -28,6 +28,18 @@ class HistorySource {
                                      std::string& reason) = 0;
 };
 
+// Hands every piece of the source to reader.Read, to the end: the way each
+// reader of the history takes a file.
+template <typename Reader>
+platform::HistoryRead ReadInto(HistorySource& source, Reader& reader, std::string& reason) {
+  return source.Read(
+      [&reader](std::string_view piece) {
+        reader.Read(piece);
+        return true;
+      },
+      reason);
+}
+
 // The whole content of the source, for a reader that wants it at once;
 // empty unless it was read.
 platform::HistoryRead ReadWhole(HistorySource& source, std::string& content, std::string& reason);
